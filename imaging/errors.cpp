@@ -1,0 +1,27 @@
+#include "imaging/errors.h"
+
+namespace corvane {
+
+EJPEG::EJPEG(int messageCode)
+    : ECorvaneError("JPEG エラー #" + std::to_string(messageCode)), code_(messageCode) {}
+
+EFOpenError::EFOpenError(const std::string& path)
+    : ECorvaneError("ファイル " + path + " は開けません") {}
+
+EFCreateError::EFCreateError(const std::string& path)
+    : ECorvaneError("ファイル " + path + " を作成できません") {}
+
+EInvalidGraphic::EInvalidGraphic() : ECorvaneError("ビットマップイメージが不正です") {}
+
+EReadError::EReadError() : ECorvaneError("ストリームからの読み込みエラー") {}
+
+EListError::EListError(int index)
+    : ECorvaneError("リストのインデックスが範囲を超えています (" + std::to_string(index) + ")") {}
+
+std::string ErrorDisplayText(const std::string& message) {
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.')
+        return message + ".";
+    return message;
+}
+
+}  // namespace corvane

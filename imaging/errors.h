@@ -1,0 +1,67 @@
+// One exception hierarchy for the whole program. Every failure carries the
+// system's own message text (UTF-8); a handler at the edge shows it.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace corvane {
+
+class ECorvaneError : public std::runtime_error {
+public:
+    explicit ECorvaneError(const std::string& message) : std::runtime_error(message) {}
+};
+
+// Failures of the image transforms: "Bitmap Size Error", "Illegal Bitmap".
+class ERotateError : public ECorvaneError {
+public:
+    using ECorvaneError::ECorvaneError;
+    static ERotateError SizeError() { return ERotateError("Bitmap Size Error"); }
+    static ERotateError IllegalBitmap() { return ERotateError("Illegal Bitmap"); }
+};
+
+// Fatal errors of the JPEG library: "JPEG エラー #<message code>".
+class EJPEG : public ECorvaneError {
+public:
+    explicit EJPEG(int messageCode);
+    int Code() const { return code_; }
+
+private:
+    int code_;
+};
+
+// "ファイル %s は開けません"
+class EFOpenError : public ECorvaneError {
+public:
+    explicit EFOpenError(const std::string& path);
+};
+
+// "ファイル %s を作成できません"
+class EFCreateError : public ECorvaneError {
+public:
+    explicit EFCreateError(const std::string& path);
+};
+
+// "ビットマップイメージが不正です"
+class EInvalidGraphic : public ECorvaneError {
+public:
+    EInvalidGraphic();
+};
+
+// "ストリームからの読み込みエラー"
+class EReadError : public ECorvaneError {
+public:
+    EReadError();
+};
+
+// "リストのインデックスが範囲を超えています (%d)"
+class EListError : public ECorvaneError {
+public:
+    explicit EListError(int index);
+};
+
+// The error display's text: a "." is appended when the message's last
+// character sorts after "." (any multibyte last character does).
+std::string ErrorDisplayText(const std::string& message);
+
+}  // namespace corvane
