@@ -69,11 +69,13 @@ std::string DirectoryOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
-mode_t CreationMode() {
+// umask can only be read by setting it, so read it once, before any worker
+// thread could create files.
+const mode_t kCreationMode = [] {
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    return 0666 & ~mask;
-}
+    return static_cast<mode_t>(0666 & ~mask);
+}();
 
 }  // namespace
 
@@ -84,7 +86,7 @@ AtomicFileWriter::AtomicFileWriter(const std::string& path) : path_(path) {
     fd_ = ::mkostemp(tempPath_.data(), O_CLOEXEC);
     if (fd_ < 0) throw EFCreateError(path);
     // mkstemp makes the file private; give it the mode a plain create would.
-    ::fchmod(fd_, CreationMode());
+    ::fchmod(fd_, kCreationMode);
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
