@@ -1,0 +1,50 @@
+// A runner host without a window: the batch list is a vector of entries, the
+// selection is given up front (or empty), and the progress lines, the final
+// text and the error text are recorded (and optionally printed).
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/runner_host.h"
+
+namespace corvane {
+
+class PlainRunnerHost : public TRunnerHost {
+public:
+    std::vector<std::string> List;
+    TFileSelection Pending;  // taken by Selection() once, then empty
+
+    // Recorded for callers and tests.
+    std::vector<std::string> ProgressLog;  // "line1\nline2" per update
+    std::string FinishedText;
+    std::string ErrorText;
+    int Beeps = 0;
+    bool ProgressShown = false;
+    bool WaitCursor = false;
+    // Called with each pair of progress lines, if set (the command-line tool prints them).
+    std::function<void(const std::string&, const std::string&)> OnProgress;
+
+    int ListCount() override;
+    std::string ListEntry(int index) override;
+    void ListAppend(const std::vector<std::string>& entries) override;
+    void ListClear() override;
+    TFileSelection Selection() override;
+    void DisableRunButton() override {}
+    void RefreshFileList() override {}
+    void ProgressCreate() override;
+    void ProgressCaption(const std::string&) override {}
+    void ProgressLines(const std::string& line1, const std::string& line2) override;
+    void ProgressRange(int, int, int, int) override {}
+    void ProgressStep() override {}
+    void ProgressRepaint() override {}
+    void ProgressDestroy() override;
+    void BeginWaitCursor() override { WaitCursor = true; }
+    void EndWaitCursor() override { WaitCursor = false; }
+    void Beep() override { ++Beeps; }
+    void ShowFinished(const std::string& text) override { FinishedText = text; }
+    void ShowError(const std::string& text) override { ErrorText = text; }
+};
+
+}  // namespace corvane
