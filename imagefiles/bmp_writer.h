@@ -1,0 +1,21 @@
+// Writing a working bitmap as a Windows bitmap file, exactly as it is held:
+// same bits per pixel, colour table, bit-field masks, row order and header
+// kind, with no pixel conversion.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "imaging/TBitmap.h"
+
+namespace corvane {
+
+// An empty picture (width or height 0) gives an empty file. The file appears
+// only when complete; EFCreateError when it cannot be created or written.
+void WriteBitmapFile(const TBitmap& picture, const std::string& path);
+
+// The bytes WriteBitmapFile writes.
+std::vector<std::uint8_t> EncodeBitmap(const TBitmap& picture);
+
+}  // namespace corvane
