@@ -21,7 +21,12 @@ public:
     std::string FinishedText;
     std::string ErrorText;
     int Beeps = 0;
-    bool ProgressShown = false;
+    bool ProgressShown = false;  // created and not yet destroyed
+    int ProgressCreated = 0;
+    std::string Caption;
+    int RangeMin = 0, RangeMax = 0, Position = 0, Step = 0;
+    int RefreshCount = 0;
+    bool RunButtonDisabled = false;
     bool WaitCursor = false;
     // Called with each pair of progress lines, if set (the command-line tool prints them).
     std::function<void(const std::string&, const std::string&)> OnProgress;
@@ -31,13 +36,13 @@ public:
     void ListAppend(const std::vector<std::string>& entries) override;
     void ListClear() override;
     TFileSelection Selection() override;
-    void DisableRunButton() override {}
-    void RefreshFileList() override {}
+    void DisableRunButton() override { RunButtonDisabled = true; }
+    void RefreshFileList() override { ++RefreshCount; }
     void ProgressCreate() override;
-    void ProgressCaption(const std::string&) override {}
+    void ProgressCaption(const std::string& caption) override;
     void ProgressLines(const std::string& line1, const std::string& line2) override;
-    void ProgressRange(int, int, int, int) override {}
-    void ProgressStep() override {}
+    void ProgressRange(int minimum, int maximum, int position, int step) override;
+    void ProgressStep() override { Position += Step; }
     void ProgressRepaint() override {}
     void ProgressDestroy() override;
     void BeginWaitCursor() override { WaitCursor = true; }

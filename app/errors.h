@@ -1,0 +1,24 @@
+// Failures of the batch layer that the lower layers do not know.
+#pragma once
+
+#include <string>
+
+#include "imaging/errors.h"
+
+namespace corvane {
+
+// A conversion setting outside the range its control allows, found when a
+// run starts: the run is refused before any entry is touched.
+class ESettingsError : public ECorvaneError {
+public:
+    using ECorvaneError::ECorvaneError;
+};
+
+// A path that cannot be written into a batch list entry (it holds CR or LF,
+// which would split the entry over two lines of a list file).
+class EEntryError : public ECorvaneError {
+public:
+    using ECorvaneError::ECorvaneError;
+};
+
+}  // namespace corvane
