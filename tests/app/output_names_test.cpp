@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include "app/output_writer.h"
+
+namespace corvane {
+namespace {
+
+constexpr auto W = PathStyle::Windows;
+constexpr auto B = TWriterKind::Bitmap;
+constexpr auto J = TWriterKind::JPEG;
+constexpr auto None = TWriterKind::None;
+
+struct NameCaseRow {
+    const char* format;
+    TNameCase nameCase;
+    const char* path;
+    TWriterKind writer;
+};
+
+TEST(OutputNames, WindowsTableForPhotoJPG) {
+    const NameCaseRow rows[] = {
+        {"AUTO", TNameCase::None, "D:\\Out\\Photo.JPG", J},
+        {"AUTO", TNameCase::Lower, "d:\\out\\photo.jpg", J},
+        {".bmp", TNameCase::None, "D:\\Out\\Photo.bmp", B},
+        {".bmp", TNameCase::Upper, "D:\\OUT\\PHOTO.BMP", B},
+        {".jpg", TNameCase::Lower, "d:\\out\\photo.jpg", J},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(OutputPathFor("D:\\Out\\", "Photo.JPG", r.format, r.nameCase, W),
+                  (TOutputTarget{r.path, r.writer}))
+            << r.format << " " << static_cast<int>(r.nameCase);
+}
+
+TEST(OutputNames, NativeTableMapsTheFileNameOnly) {
+    const NameCaseRow rows[] = {
+        {"AUTO", TNameCase::None, "/Out/Photo.JPG", J},  {"AUTO", TNameCase::Lower, "/Out/photo.jpg", J},
+        {".bmp", TNameCase::None, "/Out/Photo.bmp", B},  {".bmp", TNameCase::Upper, "/Out/PHOTO.BMP", B},
+        {".jpg", TNameCase::Lower, "/Out/photo.jpg", J}, {".jpg", TNameCase::None, "/Out/Photo.jpg", J},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(OutputPathFor("/Out/", "Photo.JPG", r.format, r.nameCase),
+                  (TOutputTarget{r.path, r.writer}))
+            << r.format << " " << static_cast<int>(r.nameCase);
+}
+
+TEST(OutputNames, AutoKeepsTheSpelledExtensionOrWritesNothing) {
+    EXPECT_EQ(OutputPathFor("/o/", "x.jpeg", "AUTO", TNameCase::None), (TOutputTarget{"/o/x.jpeg", J}));
+    EXPECT_EQ(OutputPathFor("/o/", "x.Bmp", "AUTO", TNameCase::None), (TOutputTarget{"/o/x.Bmp", B}));
+    EXPECT_EQ(OutputPathFor("/o/", "x.dib", "AUTO", TNameCase::None).Writer, None);
+    EXPECT_EQ(OutputPathFor("/o/", "photojpg", "AUTO", TNameCase::None).Writer, None);
+    // The format is compared exactly: anything else writes nothing.
+    for (const char* f : {".png", "auto", ".BMP", ".JPG", ""})
+        EXPECT_EQ(OutputPathFor("/o/", "a.jpg", f, TNameCase::None).Writer, None) << f;
+}
+
+TEST(OutputNames, DestinationWithoutDelimiterJoinsDirectly) {
+    EXPECT_EQ(OutputPathFor("/out", "a.jpg", ".bmp", TNameCase::Upper), (TOutputTarget{"/OUTA.BMP", B}));
+    EXPECT_EQ(OutputPathFor("D:\\out", "a.jpg", ".bmp", TNameCase::None, W),
+              (TOutputTarget{"D:\\outa.bmp", B}));
+}
+
+TEST(OutputNames, MultibyteNamesStayIntact) {
+    EXPECT_EQ(OutputPathFor("/写真/", "Ärger ω.JPG", ".jpg", TNameCase::Upper),
+              (TOutputTarget{"/写真/ÄRGER Ω.JPG", J}));
+    EXPECT_EQ(OutputPathFor("/写真/", "Ärger ω.JPG", "AUTO", TNameCase::Lower),
+              (TOutputTarget{"/写真/ärger ω.jpg", J}));
+    // A Shift-JIS name in the Windows style: only single-byte letters change.
+    EXPECT_EQ(OutputPathFor("C:\\\x95\x5C\\", "\x83\x41.Jpg", "AUTO", TNameCase::Lower, W),
+              (TOutputTarget{"c:\\\x95\x5C\\\x83\x41.jpg", J}));
+}
+
+}  // namespace
+}  // namespace corvane
