@@ -28,7 +28,7 @@ struct BmpSpec {
     std::size_t gap = 0;                    // bytes between colour table and pixels
 };
 
-inline void Put(std::vector<std::uint8_t>& out, std::uint32_t v, int bytes) {
+inline void Put(std::vector<std::uint8_t>& out, std::uint64_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
 
