@@ -6,14 +6,27 @@
 // the failure is shown through the host's error display.
 #pragma once
 
+#include <functional>
+
 #include "app/conversion_settings.h"
 #include "app/paths.h"
 #include "app/runner_host.h"
 
 namespace corvane {
 
+// The progress window's first line before the first entry.
+inline constexpr const char* kPreparingText = "準備中";
+// The end-of-run box's text.
+inline constexpr const char* kFinishedText = "変換終了";
+
 // Returns true when the run ended normally.
-bool RunBatch(TRunnerHost& host, const TConversionSettings& settings,
-              PathStyle style = PathStyle::Native);
+bool RunBatch(TRunnerHost& host, const TConversionSettings& settings, PathStyle style = PathStyle::Native);
+
+// The run around a given loop over entries 0 .. count-1 (called only when the
+// list has entries; it reports progress through the host and throws the
+// failure that ends the run). RunBatch passes the one-at-a-time loop.
+using TEntryLoop = std::function<void(TRunnerHost& host, int count)>;
+bool RunBatchWith(TRunnerHost& host, const TConversionSettings& settings, PathStyle style,
+                  const TEntryLoop& loop);
 
 }  // namespace corvane

@@ -12,20 +12,20 @@ enum class TAutoTurn { None = 0, Upright = 1, Landscape = 2 };
 enum class TNameCase { None = 0, Lower = 1, Upper = 2 };
 
 struct TConversionSettings {
-    int Brightness = 0;           // -255 .. 255
-    int Contrast = 0;             // -127 .. 127
-    int Level = 10;               // tenths, 1 .. 27
+    int Brightness = 0;  // -255 .. 255
+    int Contrast = 0;    // -127 .. 127
+    int Level = 10;      // tenths, 1 .. 27
     bool LevelInverse = false;
-    int Gamma = 18;               // tenths, 1 .. 27
+    int Gamma = 18;  // tenths, 1 .. 27
     bool GammaInverse = true;
     bool ToneFirst = true;
-    int Angle = 0;                // tenths of a degree, -3600 .. 3600, positive turns left
+    int Angle = 0;  // tenths of a degree, -3600 .. 3600, positive turns left
     bool Circum = true;
     bool Mirror = false;
     TAutoTurn AutoTurn = TAutoTurn::None;
     std::string SaveFormat = "AUTO";  // "AUTO", ".bmp", ".jpg" or any typed text
     TNameCase NameCase = TNameCase::None;
-    int JPEGQuality = 90;         // 35 .. 99
+    int JPEGQuality = 90;  // 35 .. 99
     bool Progressive = false;
 };
 
