@@ -1,0 +1,46 @@
+// The command line of corvane-batch: the window's controls as options, with
+// the same ranges and defaults and the values written as the window shows
+// them (tenths as decimals with "." whatever the locale).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/conversion_settings.h"
+#include "imaging/errors.h"
+
+namespace corvane {
+
+// A command line that cannot be run: the message says which option and why.
+class EUsageError : public ECorvaneError {
+public:
+    using ECorvaneError::ECorvaneError;
+};
+
+struct TBatchOptions {
+    TConversionSettings Settings;
+    std::string ListFile;            // --list, empty when not given
+    std::string Destination;         // --dest
+    std::vector<std::string> Files;  // converted into Destination
+    int Jobs = 1;
+    bool Quiet = false;
+    bool Help = false;
+};
+
+inline constexpr int kMaxJobs = 64;
+
+// Throws EUsageError for an unknown option, a missing or unreadable value, a
+// value out of its range, or files without --dest.
+TBatchOptions ParseBatchOptions(const std::vector<std::string>& args);
+
+// Strict number grammar: optional sign, digits, optionally "." and digits.
+// No blanks, exponents, "nan", "inf" or hexadecimal. Returns false when the
+// text does not follow it or does not fit.
+bool ParseInteger(const std::string& text, int& value);
+// A decimal with at most one significant decimal place, as tenths: "1.8" ->
+// 18, "-30" -> -300, "2.50" -> 25; "1.85" is refused.
+bool ParseTenths(const std::string& text, int& tenths);
+
+std::string BatchUsageText();
+
+}  // namespace corvane

@@ -1,0 +1,21 @@
+// The batch run with up to N entries converted at once, for the command-line
+// tool. Its files are those of the sequential run: entries start in list
+// order, outputs are written in list order by one thread (so of two entries
+// writing one path the later stays), an entry whose source is the output of
+// an earlier entry waits for that file, and at most N entries hold pictures
+// at once. After a failure no later entry starts, in-flight later entries
+// are dropped unwritten, and the message is the one the sequential run shows.
+// The host is called from the calling thread only.
+#pragma once
+
+#include "app/conversion_settings.h"
+#include "app/paths.h"
+#include "app/runner_host.h"
+
+namespace corvane {
+
+// jobs <= 1 is the sequential RunBatch.
+bool RunBatchParallel(TRunnerHost& host, const TConversionSettings& settings, int jobs,
+                      PathStyle style = PathStyle::Native);
+
+}  // namespace corvane
