@@ -1,0 +1,162 @@
+// corvane-batch run as a process.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+
+#include "app/batch_entry.h"
+#include "app/list_file.h"
+#include "imagefiles/bmp_writer.h"
+#include "imagefiles/jpeg_image.h"
+#include "test_files.h"
+
+namespace corvane {
+namespace {
+
+using testing::ReadBytes;
+using testing::TempFolder;
+using testing::WriteBytes;
+
+struct Result {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class BatchCli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (int i = 0; i < 6; ++i) {
+            TBitmap p;
+            p.SetPixelFormat(TPixelFormat::pf24bit);
+            p.SetSize(30 + 7 * i, 40 - 3 * i);
+            for (int y = 0; y < p.Height(); ++y)
+                for (std::size_t x = 0; x < p.Stride(); ++x)
+                    p.ScanLine(y)[x] = static_cast<std::uint8_t>(x * i + y);
+            std::string name = "p";  // not "p" + to_string(i): g++ 12 warns about it wrongly
+            name += std::to_string(i);
+            if (i % 2 == 0)
+                WriteJPEGFile(p, dir / (name + ".jpg"), 90, false);
+            else
+                WriteBitmapFile(p, dir / (name + ".bmp"));
+        }
+    }
+
+    // Arguments are paths inside the temporary folder and plain words.
+    Result Run(const std::string& args) {
+        Result r;
+        const std::string cmd = std::string(CORVANE_BATCH_EXE) + " " + args + " >" + (dir / "stdout") +
+                                " 2>" + (dir / "stderr") + " </dev/null";
+        const int raw = std::system(cmd.c_str());
+        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        r.out = ReadBytes(dir / "stdout");
+        r.err = ReadBytes(dir / "stderr");
+        return r;
+    }
+
+    std::map<std::string, std::string> Files(const std::string& folder) {
+        std::map<std::string, std::string> files;
+        for (const auto& f : std::filesystem::directory_iterator(folder))
+            files[f.path().filename().string()] = ReadBytes(f.path().string());
+        return files;
+    }
+
+    std::string Entry(const std::string& name, const std::string& dest) {
+        return MakeEntry(dir.Dir(), name, dest);
+    }
+
+    TempFolder dir;
+};
+
+TEST_F(BatchCli, ConvertsFilesAndReportsProgress) {
+    std::filesystem::create_directory(dir / "out");
+    const Result r =
+        Run("--format .bmp --dest " + (dir / "out") + " " + (dir / "p0.jpg") + " " + (dir / "p1.bmp"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "変換終了\n");
+    EXPECT_EQ(r.err,
+              "1/2  From File: p0.jpg\n        To File : out/p0.bmp\n2/2  From File: p1.bmp\n        To File "
+              ": out/p1.bmp\n");
+    EXPECT_EQ(Files(dir / "out").size(), 2u);
+    EXPECT_EQ(Run("--quiet --dest " + (dir / "out") + " " + (dir / "p0.jpg")).err, "");
+}
+
+TEST_F(BatchCli, RefusedOptionsTouchNothing) {
+    std::filesystem::create_directory(dir / "out");
+    const std::string files = " --dest " + (dir / "out") + " " + (dir / "p0.jpg");
+    for (const char* bad :
+         {"--level 2.8", "--angle 1e3", "--gamma nan", "--quality 0x50", "--case UPPER", "--nope"}) {
+        const Result r = Run(std::string(bad) + files);
+        EXPECT_EQ(r.status, 2) << bad;
+        EXPECT_NE(r.err.find(std::string(bad).substr(0, std::string(bad).find(' '))), std::string::npos)
+            << r.err;
+    }
+    EXPECT_EQ(Run("--list " + (dir / "missing.csv")).status, 2);
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "out"));
+    const Result help = Run("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--gamma X.X"), std::string::npos);
+    EXPECT_NE(help.out.find("(既定 1.8)"), std::string::npos);
+}
+
+TEST_F(BatchCli, FailureExitsWithTheErrorDisplayText) {
+    std::filesystem::create_directory(dir / "out");
+    WriteBytes(dir / "bad.jpg", "no JPEG here");
+    WriteListFile(dir / "list.csv", {Entry("p0.jpg", dir / "out/"), Entry("p1.bmp", dir / "out/"),
+                                     Entry("bad.jpg", dir / "out/"), Entry("p2.jpg", dir / "out/")});
+    for (const char* jobs : {"1", "2"}) {
+        std::filesystem::remove_all(dir / "out");
+        std::filesystem::create_directory(dir / "out");
+        const Result r = Run(std::string("--quiet --jobs ") + jobs + " --list " + (dir / "list.csv"));
+        EXPECT_EQ(r.status, 1) << jobs;
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err.rfind("JPEG エラー #", 0), 0u) << r.err;
+        EXPECT_EQ(r.err.substr(r.err.size() - 2), ".\n");
+        const auto files = Files(dir / "out");
+        EXPECT_EQ(files.size(), 2u) << jobs;
+        EXPECT_TRUE(files.count("p0.jpg") && files.count("p1.bmp")) << jobs;
+    }
+}
+
+TEST_F(BatchCli, TwoJobsWriteWhatOneJobWrites) {
+    std::filesystem::create_directory(dir / "a");
+    std::filesystem::create_directory(dir / "b");
+    // p0.jpg and p0.bmp write the same out name; the third entry reads the
+    // output of the first; missing sources are skipped.
+    WriteBitmapFile(TBitmap{}, dir / "empty.bmp");
+    std::filesystem::copy_file(dir / "p1.bmp", dir / "p0.bmp");
+    const auto list = [&](const std::string& out) {
+        return std::vector<std::string>{
+            Entry("p0.jpg", out),   Entry("p0.bmp", out), "\"" + out + "p0.bmp\",\"" + out + "again-\"",
+            Entry("gone.jpg", out), Entry("p2.jpg", out), Entry("p3.bmp", out),
+            Entry("p4.jpg", out),   Entry("p5.bmp", out), Entry("p2.jpg", out)};
+    };
+    WriteListFile(dir / "a.csv", list(dir / "a/"));
+    WriteListFile(dir / "b.csv", list(dir / "b/"));
+    const std::string opts = "--quiet --format .bmp --angle 12.5 --auto-turn landscape ";
+    ASSERT_EQ(Run(opts + "--list " + (dir / "a.csv")).status, 0) << ReadBytes(dir / "stderr");
+    ASSERT_EQ(Run(opts + "--jobs 2 --list " + (dir / "b.csv")).status, 0) << ReadBytes(dir / "stderr");
+    const auto a = Files(dir / "a"), b = Files(dir / "b");
+    EXPECT_EQ(a.size(), 6u);
+    EXPECT_TRUE(a == b);
+
+    // JPEG out, more jobs than entries.
+    std::filesystem::remove_all(dir / "a");
+    std::filesystem::remove_all(dir / "b");
+    std::filesystem::create_directory(dir / "a");
+    std::filesystem::create_directory(dir / "b");
+    ASSERT_EQ(
+        Run("--quiet --format .jpg --dest " + (dir / "a") + " " + (dir / "p0.jpg") + " " + (dir / "p1.bmp"))
+            .status,
+        0);
+    ASSERT_EQ(Run("--quiet --jobs 8 --format .jpg --dest " + (dir / "b") + " " + (dir / "p0.jpg") + " " +
+                  (dir / "p1.bmp"))
+                  .status,
+              0);
+    EXPECT_TRUE(Files(dir / "a") == Files(dir / "b"));
+}
+
+}  // namespace
+}  // namespace corvane
