@@ -1,0 +1,128 @@
+// TSpinEx: a one-line numeric edit with its own up/down arrows. The integer
+// lives in the text: Value is parsed from it on every read and written back
+// through the display mode (plain, hexadecimal, binary, multiplied, divided).
+#pragma once
+
+#include <QFlags>
+#include <QLineEdit>
+#include <QLocale>
+
+class QToolButton;
+
+namespace corvane {
+
+enum TSpinType { stNone, stHex, stByn, stMul, stDiv };
+
+enum TSpinOption : unsigned {
+    soRetNext = 1,   // Enter moves the focus on
+    soUpDwNext = 2,  // Up/Down move the focus while text is selected
+    soEndless = 4,   // out-of-range values wrap to the other bound
+    soZero = 8,      // zero-padded to MaxLength digits
+};
+Q_DECLARE_FLAGS(TSpinOptions, TSpinOption)
+Q_DECLARE_OPERATORS_FOR_FLAGS(TSpinOptions)
+
+// The two stacked arrow buttons at the edit's right edge. Holding one down
+// repeats after 400 ms, then every 100 ms.
+class TSpinButton : public QWidget {
+    Q_OBJECT
+public:
+    explicit TSpinButton(QWidget* parent);
+    QToolButton* UpButton() const { return up_; }
+    QToolButton* DownButton() const { return down_; }
+
+signals:
+    void UpClick();
+    void DownClick();
+    // A left press on either arrow (the edit takes the focus).
+    void Pressed();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QToolButton* up_;    // owned by this widget
+    QToolButton* down_;  // owned by this widget
+};
+
+class TSpinEx : public QLineEdit {
+    Q_OBJECT
+public:
+    static constexpr int kButtonWidth = 15;
+    static constexpr int kButtonHeight = 17;
+
+    explicit TSpinEx(QWidget* parent = nullptr);
+
+    int Value() const;
+    void SetValue(int value);
+
+    int MinValue() const { return minValue_; }
+    void SetMinValue(int value) { minValue_ = value; }
+    int MaxValue() const { return maxValue_; }
+    void SetMaxValue(int value) { maxValue_ = value; }
+    int Increment() const { return increment_; }
+    void SetIncrement(int value) { increment_ = value; }
+
+    TSpinType SpinType() const { return spinType_; }
+    void SetSpinType(TSpinType type);
+    int MaxLength() const { return maxLength_; }
+    void SetMaxLength(int length);
+    unsigned MuFraction() const { return muFraction_; }
+    void SetMuFraction(unsigned char fraction);
+    unsigned MulOrDiv() const { return mulOrDiv_; }
+    void SetMulOrDiv(unsigned short factor);
+    TSpinOptions Options() const { return options_; }
+    void SetOptions(TSpinOptions options);
+    bool EditorEnabled() const { return editorEnabled_; }
+    void SetEditorEnabled(bool enabled) { editorEnabled_ = enabled; }
+    Qt::Alignment Alignment() const { return alignment(); }
+    void SetAlignment(Qt::Alignment alignment);
+
+    int LimitValue(int value) const;
+
+    virtual void StepUp();
+    virtual void StepDown();
+    virtual bool AcceptsChar(QChar c) const;
+
+    TSpinButton* Button() const { return button_; }
+    // The one locale whose decimal separator is shown, typed and parsed.
+    static QChar DecimalSeparator();
+
+signals:
+    // Enter or Escape, handed to the owner instead of the text.
+    void KeyPress(QChar key);
+    // Focus left the control, after the exit rule rewrote the text.
+    void Exit();
+    // A step of the arrows failed (the repetition has stopped).
+    void Failed(const QString& message);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    int TextToValue(const QString& text) const;
+    QString ValueToText(int value) const;
+    void ExitRule();
+    void PlaceButton();
+    int MinimumHeightForFont() const;
+    bool CanEdit() const { return editorEnabled_ && !isReadOnly(); }
+
+    TSpinButton* button_;  // child widget, owned by this edit
+    int minValue_ = 0;
+    int maxValue_ = 0;
+    int increment_ = 1;
+    TSpinType spinType_ = stNone;
+    int maxLength_ = 0;
+    unsigned muFraction_ = 1;
+    unsigned mulOrDiv_ = 1;
+    TSpinOptions options_ = soRetNext;
+    bool editorEnabled_ = true;
+};
+
+}  // namespace corvane
