@@ -1,0 +1,96 @@
+#include "ui/file_list_box.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+namespace corvane {
+
+namespace {
+
+namespace fs = std::filesystem;
+constexpr int kNameRole = Qt::UserRole;
+
+}  // namespace
+
+TFileListBox::TFileListBox(QWidget* parent) : TListBox(parent) {
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    connect(this, &QListWidget::itemSelectionChanged, this, &TFileListBox::Click);
+    connect(this, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0) emit Change();
+    });
+}
+
+bool TFileListBox::MatchesMask(const QString& name, const QString& mask) {
+    // Every pattern of the mask is "*" followed by a literal tail.
+    for (const QString& pattern : mask.split(u';', Qt::SkipEmptyParts)) {
+        if (!pattern.startsWith(u'*')) continue;
+        if (name.endsWith(QStringView(pattern).mid(1), Qt::CaseInsensitive)) return true;
+    }
+    return false;
+}
+
+void TFileListBox::SetDirectory(const QString& folder) {
+    if (folder == directory_) return;
+    directory_ = folder;
+    Update();
+}
+
+void TFileListBox::Update() {
+    std::vector<std::pair<QString, QByteArray>> files;
+    std::error_code ec;
+    const fs::path dir(QFile::encodeName(directory_).toStdString());
+    for (fs::directory_iterator it(dir, fs::directory_options::skip_permission_denied, ec), end;
+         !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().native();
+        if (name.empty() || name[0] == '.') continue;
+        // Regular files only (following links): a FIFO or device is no picture.
+        std::error_code statError;
+        if (!it->is_regular_file(statError)) continue;
+        QByteArray bytes = QByteArray::fromStdString(name);
+        QString shown = QFile::decodeName(bytes);
+        if (MatchesMask(shown, mask_)) files.emplace_back(std::move(shown), std::move(bytes));
+    }
+    std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) {
+        const int c = a.first.compare(b.first, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a.second < b.second;
+    });
+    {
+        const QSignalBlocker blocker(this);
+        TUpdateBracket bracket(this);
+        clear();
+        for (auto& [shown, bytes] : files) AddItem(shown)->setData(kNameRole, bytes);
+    }
+    emit Change();
+}
+
+std::string TFileListBox::FileName(int index) const {
+    const QListWidgetItem* it = item(index);
+    return it ? it->data(kNameRole).toByteArray().toStdString() : std::string();
+}
+
+std::vector<std::string> TFileListBox::SelectedFileNames() const {
+    std::vector<std::string> names;
+    for (int i = 0; i < count(); ++i)
+        if (item(i)->isSelected()) names.push_back(FileName(i));
+    return names;
+}
+
+bool TFileListBox::Selected(int index) const {
+    const QListWidgetItem* it = item(index);
+    return it && it->isSelected();
+}
+
+void TFileListBox::SetSelected(int index, bool selected) {
+    if (QListWidgetItem* it = item(index)) it->setSelected(selected);
+}
+
+void TFileListBox::SetCaretNone() {
+    const QSignalBlocker blocker(this);
+    selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+}
+
+}  // namespace corvane
