@@ -3,8 +3,6 @@
 // lines on standard error. Exit status 0 when the run ends normally, 1 when it
 // ends at a failing entry, 2 when the command line or the list is refused
 // before anything is read or written.
-#include <malloc.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -15,20 +13,13 @@
 #include "app/batch_runner.h"
 #include "app/errors.h"
 #include "app/list_file.h"
+#include "app/memory_policy.h"
 #include "app/parallel_batch.h"
 #include "app/plain_runner_host.h"
 
 namespace {
 
 using namespace corvane;
-
-// Keep freed blocks of up to 32 MB (libjpeg's buffers, encoded streams) in
-// the heap and the heap untrimmed, so that an entry does not pay the kernel's
-// first touch of fresh pages again; pixel memory has its own cache.
-void KeepFreedMemory() {
-    ::mallopt(M_MMAP_THRESHOLD, 32 << 20);
-    ::mallopt(M_TRIM_THRESHOLD, 1 << 30);
-}
 
 // Relative folders are taken from the current folder, as the window's
 // folder lists always give full paths.
@@ -47,7 +38,7 @@ void Print(std::FILE* out, const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    KeepFreedMemory();
+    KeepFreedMemoryForBatch();
     const std::vector<std::string> args(argv + 1, argv + argc);
 
     TBatchOptions options;
