@@ -19,9 +19,16 @@ namespace corvane {
 
 namespace {
 
-// Output columns per strip; a multiple of 8 so that strips of a 1- or 4-bit
-// picture start on a byte.
-constexpr int kStrip = 64;
+// Output columns per strip, multiples of 8 so that strips of a 1- or 4-bit
+// picture start on a byte. Measured on 12-megapixel pictures: a turn by any
+// angle reads about half a source row per output column, a quarter turn one
+// source row per output column and a cache line per 21 output rows.
+constexpr int kStrip = 128;
+constexpr int kQuarterTurnStrip = 512;
+// A turned row reads across many source rows, a pattern the processor's own
+// prefetching does not follow: the source pixels of the row this far below
+// are requested while the current one is copied. Quarter turns need no help.
+constexpr int kRowsAhead = 8;
 
 struct Walk {
     const TurnGeometry& g;
@@ -37,6 +44,20 @@ public:
     UnitMover(const Walk& w, TurnBackground background, const ColourRule* adjust) : w_(w), adjust_(adjust) {
         for (int k = 0; k < Bytes; ++k) bg_[k] = static_cast<std::uint8_t>(background >> (8 * k));
         uniform_ = std::all_of(bg_, bg_ + Bytes, [this](std::uint8_t v) { return v == bg_[0]; });
+    }
+
+    // Inlined by force: a call to a function that only prefetches counts as
+    // having no effect, and the compiler drops it.
+    [[gnu::always_inline]] void Prefetch(int j, int first, int last) const {
+        const TurnGeometry& g = w_.g;
+        std::int32_t x = g.XAt(first, j);
+        std::int32_t y = g.YAt(first, j);
+        for (int i = first; i < last; ++i) {
+            __builtin_prefetch(w_.src[(y + 512) >> 10] +
+                               Bytes * static_cast<std::ptrdiff_t>((x + 512) >> 10));
+            x += g.ColumnDX;
+            y += g.ColumnDY;
+        }
     }
 
     void Row(int j, int from, int first, int last, int to) const {
@@ -113,6 +134,8 @@ public:
     PackedMover(const Walk& w, TurnBackground background)
         : w_(w), bg_(Bits == 1 ? 1u : (background & 0x0Fu)) {}
 
+    void Prefetch(int, int, int) const {}
+
     void Row(int j, int from, int first, int last, int to) const {
         constexpr int kPerByte = 8 / Bits;
         const TurnGeometry& g = w_.g;
@@ -151,15 +174,24 @@ private:
 };
 
 template <class Mover>
-void WalkStrips(const Walk& w, const Mover& mover, int strip) {
+void WalkStrips(const Walk& w, const Mover& mover, int strip, bool prefetch) {
     const int width = w.g.NewWidth;
+    const int height = w.g.NewHeight;
     for (int from = 0; from < width; from += strip) {
         const int to = std::min(width, from + strip);
-        for (int j = 0; j < w.g.NewHeight; ++j) {
+        const auto covered = [&](int j, auto&& use) {
             const CoveredSpan span = w.spans[static_cast<std::size_t>(j)];
             const int first = std::clamp(span.First, from, to);
-            const int last = std::clamp(span.Last, first, to);
-            mover.Row(j, from, first, last, to);
+            use(first, std::clamp(span.Last, first, to));
+        };
+        if (prefetch)
+            for (int j = 0; j < std::min(kRowsAhead, height); ++j)
+                covered(j, [&](int first, int last) { mover.Prefetch(j, first, last); });
+        for (int j = 0; j < height; ++j) {
+            if (prefetch && j + kRowsAhead < height)
+                covered(j + kRowsAhead,
+                        [&](int first, int last) { mover.Prefetch(j + kRowsAhead, first, last); });
+            covered(j, [&](int first, int last) { mover.Row(j, from, first, last, to); });
         }
     }
 }
@@ -202,27 +234,29 @@ void TurnPixels(TPixelFormat format, const TurnGeometry& geometry,
     const Walk w{geometry, spans, src.data(), dst.data()};
     // Rows that map onto rows need no strips; everything else reads across
     // source rows and wants them.
-    const bool rowToRow = geometry.AxisAligned() && geometry.ColumnDY == 0;
-    const int strip = rowToRow ? geometry.NewWidth : kStrip;
+    const bool aligned = geometry.AxisAligned();
+    const bool rowToRow = aligned && geometry.ColumnDY == 0;
+    const int strip = rowToRow ? geometry.NewWidth : aligned ? kQuarterTurnStrip : kStrip;
+    const bool prefetch = !aligned;
     switch (format) {
         case TPixelFormat::pf1bit:
-            WalkStrips(w, PackedMover<1>(w, background), strip);
+            WalkStrips(w, PackedMover<1>(w, background), strip, prefetch);
             break;
         case TPixelFormat::pf4bit:
-            WalkStrips(w, PackedMover<4>(w, background), strip);
+            WalkStrips(w, PackedMover<4>(w, background), strip, prefetch);
             break;
         case TPixelFormat::pf8bit:
-            WalkStrips(w, UnitMover<1>(w, background, nullptr), strip);
+            WalkStrips(w, UnitMover<1>(w, background, nullptr), strip, prefetch);
             break;
         case TPixelFormat::pf15bit:
         case TPixelFormat::pf16bit:
-            WalkStrips(w, UnitMover<2>(w, background, nullptr), strip);
+            WalkStrips(w, UnitMover<2>(w, background, nullptr), strip, prefetch);
             break;
         case TPixelFormat::pf24bit:
-            WalkStrips(w, UnitMover<3>(w, background, adjust), strip);
+            WalkStrips(w, UnitMover<3>(w, background, adjust), strip, prefetch);
             break;
         case TPixelFormat::pf32bit:
-            WalkStrips(w, UnitMover<4>(w, background, nullptr), strip);
+            WalkStrips(w, UnitMover<4>(w, background, nullptr), strip, prefetch);
             break;
         default:
             throw ERotateError::IllegalBitmap();
