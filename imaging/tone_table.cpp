@@ -8,6 +8,11 @@
 
 #include "imaging/curve_table.h"
 
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define CORVANE_HAS_BYTE_PERMUTE 1
+#endif
+
 // The run kernels are built for the x86-64 baseline and for two newer
 // instruction sets; the loader picks the best one the processor has. The
 // arithmetic is the same integer arithmetic in every version.
@@ -135,6 +140,58 @@ void GammaBytes(const std::uint8_t* src, std::uint8_t* dst, std::size_t bytes, c
     for (std::size_t i = 0; i < bytes; ++i) dst[i] = gamma[src[i]];
 }
 
+#ifdef CORVANE_HAS_BYTE_PERMUTE
+#define CORVANE_BYTE_PERMUTE_TARGET __attribute__((target("avx512f,avx512bw,avx512vbmi")))
+
+// Processors with the 512-bit byte permute look up 64 bytes at once: two
+// permutes over the table's halves (bit 6 of an index picks the quarter),
+// then bit 7 picks the half.
+struct GammaPermuteTable {
+    __m512i t0, t1, t2, t3;
+};
+
+CORVANE_BYTE_PERMUTE_TARGET [[gnu::always_inline]] inline __m512i LookUp64(const GammaPermuteTable& t,
+                                                                           __m512i v) {
+    const __m512i low = _mm512_permutex2var_epi8(t.t0, v, t.t1);
+    const __m512i high = _mm512_permutex2var_epi8(t.t2, v, t.t3);
+    return _mm512_mask_blend_epi8(_mm512_movepi8_mask(v), low, high);
+}
+
+CORVANE_BYTE_PERMUTE_TARGET void GammaBytesPermute(const std::uint8_t* src, std::uint8_t* dst,
+                                                   std::size_t bytes, const std::uint8_t* gamma) {
+    const GammaPermuteTable t{_mm512_loadu_si512(gamma), _mm512_loadu_si512(gamma + 64),
+                              _mm512_loadu_si512(gamma + 128), _mm512_loadu_si512(gamma + 192)};
+    std::size_t i = 0;
+    for (; i + 64 <= bytes; i += 64) _mm512_storeu_si512(dst + i, LookUp64(t, _mm512_loadu_si512(src + i)));
+    if (i < bytes) {
+        const __mmask64 tail = (__mmask64{1} << (bytes - i)) - 1;
+        _mm512_mask_storeu_epi8(dst + i, tail, LookUp64(t, _mm512_maskz_loadu_epi8(tail, src + i)));
+    }
+}
+
+bool HasBytePermute() {
+    static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                            __builtin_cpu_supports("avx512vbmi");
+    return has;
+}
+#else
+void GammaBytesPermute(const std::uint8_t* src, std::uint8_t* dst, std::size_t bytes,
+                       const std::uint8_t* gamma) {
+    GammaBytes(src, dst, bytes, gamma);
+}
+bool HasBytePermute() { return false; }
+#endif
+
+std::vector<std::uint16_t> GammaPairTable(const std::uint8_t* gamma) {
+    if constexpr (std::endian::native != std::endian::little) return {};
+    std::vector<std::uint16_t> pairs(65536);
+    for (int hi = 0; hi < 256; ++hi)
+        for (int lo = 0; lo < 256; ++lo)
+            pairs[static_cast<std::size_t>(hi << 8 | lo)] =
+                static_cast<std::uint16_t>(gamma[hi] << 8 | gamma[lo]);
+    return pairs;
+}
+
 // Eight bytes per step, four two-byte look-ups: half the loads of the byte
 // loop, from a 128 KiB table that stays in cache for the whole picture.
 void GammaPairBytes(const std::uint8_t* src, std::uint8_t* dst, std::size_t bytes, const std::uint16_t* pairs,
@@ -195,12 +252,8 @@ void ColourRule::PrepareForPixels(std::int64_t pixelCount) {
     // Filling the pair table costs about as much as adjusting 20 000 pixels.
     constexpr std::int64_t kPairTableWorthIt = 1 << 18;
     if (steps_ != Steps::Gamma || pixelCount < kPairTableWorthIt || !gammaPairs_.empty()) return;
-    if constexpr (std::endian::native != std::endian::little) return;
-    gammaPairs_.resize(65536);
-    for (int hi = 0; hi < 256; ++hi)
-        for (int lo = 0; lo < 256; ++lo)
-            gammaPairs_[static_cast<std::size_t>(hi << 8 | lo)] =
-                static_cast<std::uint16_t>(gamma_[hi] << 8 | gamma_[lo]);
+    if (tone_kernels::HasBytePermute()) return;
+    gammaPairs_ = tone_kernels::GammaPairTable(gamma_);
 }
 
 void ColourRule::ApplyRun(const std::uint8_t* src, std::uint8_t* dst, int count) const {
@@ -211,7 +264,9 @@ void ColourRule::ApplyRun(const std::uint8_t* src, std::uint8_t* dst, int count)
             if (src != dst) std::memmove(dst, src, bytes);
             return;
         case Steps::Gamma:
-            if (!gammaPairs_.empty())
+            if (tone_kernels::HasBytePermute())
+                tone_kernels::GammaBytesPermute(src, dst, bytes, gamma_);
+            else if (!gammaPairs_.empty())
                 tone_kernels::GammaPairBytes(src, dst, bytes, gammaPairs_.data(), gamma_);
             else
                 tone_kernels::GammaBytes(src, dst, bytes, gamma_);

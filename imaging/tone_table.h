@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -53,5 +54,19 @@ private:
     // gammaPairs_[a | b << 8] = gamma[a] | gamma[b] << 8, or empty.
     std::vector<std::uint16_t> gammaPairs_;
 };
+
+// The gamma kernels, here so that tests can hold each one to the plain
+// look-up whatever processor they run on. `src` may equal `dst`.
+namespace tone_kernels {
+void GammaBytes(const std::uint8_t* src, std::uint8_t* dst, std::size_t bytes, const std::uint8_t* gamma);
+// pairs[a | b << 8] = gamma[a] | gamma[b] << 8; empty on big-endian machines.
+std::vector<std::uint16_t> GammaPairTable(const std::uint8_t* gamma);
+void GammaPairBytes(const std::uint8_t* src, std::uint8_t* dst, std::size_t bytes, const std::uint16_t* pairs,
+                    const std::uint8_t* gamma);
+// Only where HasBytePermute() is true.
+bool HasBytePermute();
+void GammaBytesPermute(const std::uint8_t* src, std::uint8_t* dst, std::size_t bytes,
+                       const std::uint8_t* gamma);
+}  // namespace tone_kernels
 
 }  // namespace corvane
