@@ -7,13 +7,14 @@
 #include <QMouseEvent>
 #include <QStyle>
 #include <QToolButton>
-
+#include <QValidator>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <exception>
 #include <limits>
+#include <memory>
 #include <optional>
 
 namespace corvane {
@@ -108,6 +109,19 @@ QString ZeroPadded(int64_t v, int digits) {
 }
 
 int64_t Magnitude(int v) { return std::llabs(static_cast<long long>(v)); }
+
+// The edit's text limit: typing and pasting stop at `length` characters,
+// while the text written for a value may be longer (a sign, for one).
+class TLengthLimit : public QValidator {
+public:
+    TLengthLimit(int length, QObject* parent) : QValidator(parent), length_(length) {}
+    State validate(QString& input, int&) const override {
+        return input.size() <= length_ ? Acceptable : Invalid;
+    }
+
+private:
+    int length_;
+};
 
 }  // namespace
 
@@ -213,9 +227,7 @@ QString TSpinEx::ValueToText(int n) const {
     switch (spinType_) {
         case stHex: {
             const auto bits = static_cast<uint32_t>(n);
-            return QStringLiteral("%1")
-                .arg(bits, maxLength_ > 0 ? maxLength_ : 0, 16, QChar(u'0'))
-                .toUpper();
+            return QStringLiteral("%1").arg(bits, maxLength_ > 0 ? maxLength_ : 0, 16, QChar(u'0')).toUpper();
         }
         case stMul:
             if (mulOrDiv_ != 1) {
@@ -225,8 +237,8 @@ QString TSpinEx::ValueToText(int n) const {
             break;
         case stDiv:
             if (mulOrDiv_ != 1) {
-                QString text = QString::number(static_cast<double>(n) / mulOrDiv_, 'f',
-                                               static_cast<int>(muFraction_));
+                QString text =
+                    QString::number(static_cast<double>(n) / mulOrDiv_, 'f', static_cast<int>(muFraction_));
                 text.replace(u'.', DecimalSeparator());
                 return text;
             }
@@ -275,7 +287,9 @@ void TSpinEx::SetMaxLength(int length) {
     const int v = Value();
     maxLength_ = length;
     SetValue(v);
-    QLineEdit::setMaxLength(length > 0 ? length : 32767);
+    // A limit on what the user enters, not on the text the value writes.
+    const std::unique_ptr<const QValidator> previous(validator());
+    setValidator(length > 0 ? new TLengthLimit(length, this) : nullptr);
 }
 
 void TSpinEx::SetMuFraction(unsigned char fraction) {
@@ -309,8 +323,8 @@ void TSpinEx::StepUp() {
         QApplication::beep();
         return;
     }
-    SetValue(static_cast<int>(std::clamp<int64_t>(static_cast<int64_t>(Value()) + increment_, kInt32Min,
-                                                  kInt32Max)));
+    SetValue(static_cast<int>(
+        std::clamp<int64_t>(static_cast<int64_t>(Value()) + increment_, kInt32Min, kInt32Max)));
 }
 
 void TSpinEx::StepDown() {
@@ -318,8 +332,8 @@ void TSpinEx::StepDown() {
         QApplication::beep();
         return;
     }
-    SetValue(static_cast<int>(std::clamp<int64_t>(static_cast<int64_t>(Value()) - increment_, kInt32Min,
-                                                  kInt32Max)));
+    SetValue(static_cast<int>(
+        std::clamp<int64_t>(static_cast<int64_t>(Value()) - increment_, kInt32Min, kInt32Max)));
 }
 
 bool TSpinEx::AcceptsChar(QChar c) const {
@@ -331,8 +345,7 @@ bool TSpinEx::AcceptsChar(QChar c) const {
         accepted = (u == u'0' || u == u'1') && (maxLength_ == 0 || text().size() < maxLength_);
     } else {
         accepted = u == u'+' || u == u'-' || (u >= u'0' && u <= u'9');
-        if (spinType_ == stHex)
-            accepted = accepted || (u >= u'A' && u <= u'F') || (u >= u'a' && u <= u'f');
+        if (spinType_ == stHex) accepted = accepted || (u >= u'A' && u <= u'F') || (u >= u'a' && u <= u'f');
         if (spinType_ == stDiv && mulOrDiv_ != 1) accepted = accepted || c == DecimalSeparator();
     }
     if (!editorEnabled_ && (u >= 32 || u == u'\b')) accepted = false;
