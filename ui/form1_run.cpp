@@ -1,0 +1,123 @@
+// The run: BitBtn1Click hands the window to the batch runner as its host.
+// Everything happens inside the click handler; the progress window is
+// application-modal and painted explicitly, so no user input is handled
+// until the run is over.
+#include <QApplication>
+#include <QPushButton>
+
+#include "app/batch_runner.h"
+#include "ui/corvane01u1.h"
+#include "ui/directory_list_box.h"
+#include "ui/file_list_box.h"
+#include "ui/text_bytes.h"
+
+namespace corvane {
+
+namespace {
+
+// Whatever way the run ends, nothing of it stays up: the progress window
+// (always on top) goes, the cursor comes back, and after a failure the
+// selection update puts the run button back under its rule.
+class TRunScope {
+public:
+    explicit TRunScope(TForm1& form, bool& running) : form_(form), running_(running) { running_ = true; }
+    ~TRunScope() {
+        form_.Form2.reset();
+        form_.EndWaitCursor();
+        if (!succeeded) form_.FileListBox1Change();
+        running_ = false;
+    }
+    TRunScope(const TRunScope&) = delete;
+    TRunScope& operator=(const TRunScope&) = delete;
+
+    bool succeeded = false;
+
+private:
+    TForm1& form_;
+    bool& running_;
+};
+
+}  // namespace
+
+void TForm1::BitBtn1Click() {
+    if (running_) return;
+    TRunScope scope(*this, running_);
+    scope.succeeded = RunBatch(*this, ReadSettings());
+}
+
+TFileSelection TForm1::Selection() {
+    TFileSelection selection;
+    selection.SourceFolder = ToBytes(FileListBox1->Directory());
+    selection.DestinationFolder = ToBytes(DirectoryListBox2->Directory());
+    selection.Files = FileListBox1->SelectedFileNames();
+    return selection;
+}
+
+void TForm1::DisableRunButton() { BitBtn1->setEnabled(false); }
+
+void TForm1::RefreshFileList() {
+    FileListBox1->SetCaretNone();
+    FileListBox1->Update();
+    FileListBox1Change();
+}
+
+void TForm1::ProgressCreate() {
+    Form2 = std::make_unique<TForm2>(this);
+    Form2->show();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TForm1::ProgressCaption(const std::string& caption) {
+    if (Form2) Form2->setWindowTitle(QString::fromStdString(caption));
+}
+
+void TForm1::ProgressLines(const std::string& line1, const std::string& line2) {
+    if (!Form2) return;
+    // The lines hold file names: shown in the file system's encoding.
+    TForm2::SetLine(Form2->Label1, FromBytes(line1));
+    TForm2::SetLine(Form2->Label2, FromBytes(line2));
+}
+
+void TForm1::ProgressRange(int minimum, int maximum, int position, int step) {
+    if (!Form2) return;
+    Form2->ProgressBar1->setRange(minimum, maximum);
+    Form2->ProgressBar1->setValue(position);
+    progressStep_ = step;
+}
+
+void TForm1::ProgressStep() {
+    if (!Form2) return;
+    QProgressBar* bar = Form2->ProgressBar1;
+    bar->setValue(std::min(bar->value() + progressStep_, bar->maximum()));
+}
+
+void TForm1::ProgressRepaint() {
+    if (!Form2) return;
+    Form2->repaint();
+    // Maps and paints the window; user input waits, and is dropped by the
+    // modal windows that follow rather than replayed into the main window.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    emit ProgressRepainted();
+}
+
+void TForm1::ProgressDestroy() { Form2.reset(); }
+
+void TForm1::BeginWaitCursor() {
+    if (waitCursor_) return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    waitCursor_ = true;
+}
+
+void TForm1::EndWaitCursor() {
+    if (!waitCursor_) return;
+    QApplication::restoreOverrideCursor();
+    waitCursor_ = false;
+}
+
+void TForm1::Beep() { dialogs_->Beep(); }
+
+void TForm1::ShowFinished(const std::string& text) { dialogs_->ShowFinished(QString::fromStdString(text)); }
+
+void TForm1::ShowError(const std::string& text) { dialogs_->ShowError(this, FromBytes(text)); }
+
+}  // namespace corvane

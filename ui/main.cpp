@@ -1,0 +1,33 @@
+// The window program: application title, the display depth for the JPEG
+// defaults (measured once), the main window, the event loop.
+#include <QApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <exception>
+
+#include "imagefiles/jpeg_image.h"
+#include "imaging/errors.h"
+#include "ui/corvane01u1.h"
+#include "ui/fonts.h"
+#include "ui/form_style.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Corvane"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("corvane"));
+    corvane::InstallFontSubstitutes();
+    QApplication::setStyle(new corvane::TFormStyle);  // the application owns it
+
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    corvane::SetLowColorDisplay(screen != nullptr && screen->depth() <= 8);
+
+    try {
+        corvane::TForm1 form;
+        form.show();
+        return QApplication::exec();
+    } catch (const std::exception& e) {
+        QMessageBox::critical(nullptr, QStringLiteral("Corvane"),
+                              QString::fromUtf8(corvane::ErrorDisplayText(e.what())));
+        return 1;
+    }
+}
