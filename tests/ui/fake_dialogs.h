@@ -1,0 +1,31 @@
+// Dialogs answered by the test and boxes recorded for it.
+#pragma once
+
+#include <QStringList>
+#include <optional>
+
+#include "ui/dialogs.h"
+
+namespace corvane {
+
+struct TFakeDialogs : TDialogs {
+    QStringList Answers;  // one per file dialog; a null string cancels
+    QList<TFileDialogRequest> Requests;
+    QStringList Errors;
+    QStringList Informations;
+    QStringList Finished;
+    int Beeps = 0;
+
+    std::optional<QString> ChooseFile(QWidget*, const TFileDialogRequest& request) override {
+        Requests << request;
+        const QString answer = Answers.isEmpty() ? QString() : Answers.takeFirst();
+        if (answer.isNull()) return std::nullopt;
+        return answer;
+    }
+    void ShowError(QWidget*, const QString& text) override { Errors << text; }
+    void ShowInformation(QWidget*, const QString& text) override { Informations << text; }
+    void ShowFinished(const QString& text) override { Finished << text; }
+    void Beep() override { ++Beeps; }
+};
+
+}  // namespace corvane
