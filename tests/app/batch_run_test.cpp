@@ -205,6 +205,13 @@ TEST_F(BatchRun, SettingsOutOfRangeTouchNothing) {
     EXPECT_FALSE(host.RunButtonDisabled);
     EXPECT_EQ(host.ProgressCreated, 0);
     EXPECT_TRUE(std::filesystem::is_empty(Out()));
+
+    // A selected name that cannot be an entry is refused the same way.
+    host.Pending = {dir.Dir(), Out(), {"tall.jpg", "line\nbreak.jpg"}};
+    EXPECT_FALSE(RunBatch(host, TConversionSettings{}));
+    EXPECT_EQ(host.List.size(), 1u);
+    EXPECT_FALSE(host.RunButtonDisabled);
+    EXPECT_TRUE(std::filesystem::is_empty(Out()));
 }
 
 TEST_F(BatchRun, LaterEntryWinsOnTheSameOutputAndSelfConversionIsSafe) {
