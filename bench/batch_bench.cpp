@@ -32,6 +32,8 @@
 #include "app/memory_policy.h"
 #include "app/parallel_batch.h"
 #include "app/plain_runner_host.h"
+#include "imagefiles/jpeg_image.h"
+#include "imaging/BitmapUtils.h"
 
 namespace corvane {
 namespace {
@@ -192,6 +194,12 @@ std::map<std::string, Best>& Fastest() {
     return fastest;
 }
 
+// The fastest batch of each stage, processor seconds.
+std::map<std::string, double>& StageBest() {
+    static std::map<std::string, double> best;
+    return best;
+}
+
 struct Usage {
     long faults = 0;
     double cpu = 0;  // user and system time of every thread
@@ -331,6 +339,42 @@ void BM_DefaultJobs2(benchmark::State& state) {
     TimeBatches(state, "default_jobs2", [] { RunCorvane(Job(0), 2); });
 }
 
+// Where a picture's time goes: each stage of the three jobs alone, over the
+// whole batch, so the ratios above can be traced to a stage.
+void BM_Stages(benchmark::State& state) {
+    const Batch& batch = TheBatch();
+    std::map<std::string, double> cpu;
+    const auto stage = [&](const char* name, auto&& f) {
+        const double start = ProcessUsage().cpu;
+        f();
+        cpu[name] += ProcessUsage().cpu - start;
+    };
+    for (auto _ : state) {
+        cpu.clear();
+        for (const auto& input : batch.inputs) {
+            std::unique_ptr<TBitmap> source, out;
+            stage("decode", [&] { source = ReadJPEGFile(input); });
+            stage("gamma", [&] { out = ToneGammaBitmap(*source, 0, 0, 10, 45, true); });
+            stage("encode", [&] { benchmark::DoNotOptimize(EncodeJPEG(*out, kOutputQuality, false)); });
+            out.reset();
+            stage("quarter_gamma", [&] {
+                out = RotateToneGammaBitmap(*source, 900, false, true, 0, 0, 10, 45, true, clWhite);
+            });
+            out.reset();
+            stage("turn30_gamma", [&] {
+                out = RotateToneGammaBitmap(*source, 300, false, true, 0, 0, 10, 45, true, clWhite);
+            });
+            stage("encode_turn30",
+                  [&] { benchmark::DoNotOptimize(EncodeJPEG(*out, kOutputQuality, false)); });
+        }
+        for (const auto& [name, seconds] : cpu) {
+            state.counters[name + "_ms"] = 1000 * seconds / kPictures;
+            double& best = StageBest()[name];
+            best = best == 0 ? seconds : std::min(best, seconds);
+        }
+    }
+}
+
 int Rounds() {
     const char* env = std::getenv("CORVANE_BENCH_ROUNDS");
     return env ? std::max(1, std::atoi(env)) : 3;
@@ -343,7 +387,8 @@ void Register() {
                                                {"BM_Default", BM_Default},
                                                {"BM_QuarterTurn", BM_QuarterTurn},
                                                {"BM_Turn30Circum", BM_Turn30Circum},
-                                               {"BM_DefaultJobs2", BM_DefaultJobs2}};
+                                               {"BM_DefaultJobs2", BM_DefaultJobs2},
+                                               {"BM_Stages", BM_Stages}};
     for (const auto& [name, fn] : jobs)
         benchmark::RegisterBenchmark(name, fn)->Iterations(rounds)->UseManualTime()->Unit(
             benchmark::kMillisecond);
@@ -374,6 +419,11 @@ void PrintRatios() {
     if (f.count("default") && f.count("default_jobs2"))
         std::printf("  2 jobs / 1 job throughput (wall): %.2f x (target >= 1.8)\n",
                     f.at("default").wall / f.at("default_jobs2").wall);
+    if (!StageBest().empty()) {
+        std::printf("\nStages alone (processor ms per picture, fastest batch):\n");
+        for (const auto& [name, seconds] : StageBest())
+            std::printf("  %-38s %8.1f\n", name.c_str(), 1000 * seconds / kPictures);
+    }
 }
 
 }  // namespace
