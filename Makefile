@@ -47,5 +47,9 @@ fuzz-smoke: fuzz
 bench: build
 	scripts/run-benchmarks $(BUILD)
 
+# The real window under Xvfb, written to docs/screenshot.png.
+screenshot: build
+	scripts/screenshot $(BUILD) docs/screenshot.png
+
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)
