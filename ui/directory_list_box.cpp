@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QStyle>
 #include <QStyledItemDelegate>
-
 #include <algorithm>
 #include <filesystem>
 #include <string>
@@ -30,7 +29,8 @@ constexpr int kIndentPerLevel = 5;
 class TFolderItemDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
         QStyleOptionViewItem indented = option;
         indented.rect.adjust(index.data(kLevelRole).toInt() * kIndentPerLevel, 0, 0, 0);
         QStyledItemDelegate::paint(painter, indented, index);

@@ -50,7 +50,7 @@ private:
     void SelectCurrentFolderItem();
 
     TDriveFolders& folders_;
-    TFileListBox* fileList_ = nullptr;      // siblings, not owned
+    TFileListBox* fileList_ = nullptr;  // siblings, not owned
     TPathLabel* dirLabel_ = nullptr;
     TDriveComboBox* driveCombo_ = nullptr;
     QString directory_;

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStorageInfo>
-
 #include <algorithm>
 #include <exception>
 
@@ -47,7 +46,8 @@ QString TDriveFolders::CurrentFolder(const QString& drive) const { return curren
 
 void TDriveFolders::Remember(const QString& folder) { current_.insert(DriveOf(folder), folder); }
 
-TDriveComboBox::TDriveComboBox(TDriveFolders& folders, QWidget* parent) : QComboBox(parent), folders_(folders) {
+TDriveComboBox::TDriveComboBox(TDriveFolders& folders, QWidget* parent)
+    : QComboBox(parent), folders_(folders) {
     Fill();
     // No exception may leave a slot: a refused drive goes to the owner.
     connect(this, &QComboBox::activated, this, [this](int index) {

@@ -1,7 +1,6 @@
 #include "ui/file_list_box.h"
 
 #include <QFile>
-
 #include <algorithm>
 #include <filesystem>
 #include <system_error>

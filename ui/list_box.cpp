@@ -1,7 +1,6 @@
 #include "ui/list_box.h"
 
 #include <QFontMetrics>
-
 #include <algorithm>
 
 namespace corvane {

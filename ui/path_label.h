@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QLabel>
-
 #include <functional>
 
 namespace corvane {
