@@ -150,7 +150,7 @@ struct GammaPermuteTable {
     __m512i t0, t1, t2, t3;
 };
 
-CORVANE_BYTE_PERMUTE_TARGET [[gnu::always_inline]] inline __m512i LookUp64(const GammaPermuteTable& t,
+[[gnu::always_inline]] CORVANE_BYTE_PERMUTE_TARGET inline __m512i LookUp64(const GammaPermuteTable& t,
                                                                            __m512i v) {
     const __m512i low = _mm512_permutex2var_epi8(t.t0, v, t.t1);
     const __m512i high = _mm512_permutex2var_epi8(t.t2, v, t.t3);

@@ -263,5 +263,12 @@ TEST(RotateBitmap, RefusesEmptyAndUnsupportedPictures) {
     EXPECT_EQ(custom.PixelFormat(), TPixelFormat::pfCustom);
 }
 
+// A picture within the limits can turn into one beyond them: refused with
+// the bitmap layer's message before any result memory is taken.
+TEST(RotateBitmap, RefusesAResultBeyondThePictureLimits) {
+    TBitmap big = MakePicture(TPixelFormat::pf1bit, 20000, 13000);
+    EXPECT_THROW(RotateBitmap(big, 450, false, true, clWhite), EInvalidGraphic);
+}
+
 }  // namespace
 }  // namespace corvane
