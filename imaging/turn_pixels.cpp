@@ -20,9 +20,10 @@ namespace corvane {
 namespace {
 
 // Output columns per strip, multiples of 8 so that strips of a 1- or 4-bit
-// picture start on a byte. Measured on 12-megapixel pictures: a turn by any
-// angle reads about half a source row per output column, a quarter turn one
-// source row per output column and a cache line per 21 output rows.
+// picture start on a byte; the widths are the fastest measured on
+// 12-megapixel pictures (bench/transforms_bench.cpp). A quarter turn's strip
+// reads one source row per output column and needs a new cache line of each
+// only every 21 output rows, so it can be wider.
 constexpr int kStrip = 128;
 constexpr int kQuarterTurnStrip = 512;
 // A turned row reads across many source rows, a pattern the processor's own
@@ -65,9 +66,11 @@ public:
         Fill(d, from, first);
         if (first < last) {
             Sample(d + Bytes * static_cast<std::ptrdiff_t>(first), first, j, last - first);
-            if (adjust_)
-                adjust_->ApplyRun(d + 3 * static_cast<std::ptrdiff_t>(first),
-                                  d + 3 * static_cast<std::ptrdiff_t>(first), last - first);
+            if constexpr (Bytes == 3) {
+                // Adjusted in place while the run is still in cache.
+                std::uint8_t* run = d + 3 * static_cast<std::ptrdiff_t>(first);
+                if (adjust_) adjust_->ApplyRun(run, run, last - first);
+            }
         }
         Fill(d, last, to);
     }
