@@ -80,10 +80,8 @@ constexpr int kBlock = 64;
     }
 }
 
-template <bool GammaBefore, bool GammaAfter>
-[[gnu::always_inline]] inline void ToneRunBody(const std::uint8_t* src, std::uint8_t* dst, int count,
-                                               const std::int32_t* __restrict tone,
-                                               const std::uint8_t* __restrict gamma) {
+CORVANE_VECTOR_CLONES
+void ToneRun(const std::uint8_t* src, std::uint8_t* dst, int count, const std::int32_t* tone) {
     alignas(64) std::uint8_t b[kBlock] = {};
     alignas(64) std::uint8_t g[kBlock] = {};
     alignas(64) std::uint8_t r[kBlock] = {};
@@ -92,48 +90,19 @@ template <bool GammaBefore, bool GammaAfter>
         const std::uint8_t* s = src + 3 * static_cast<std::ptrdiff_t>(start);
         std::uint8_t* d = dst + 3 * static_cast<std::ptrdiff_t>(start);
         for (int k = 0; k < n; ++k) {
-            if constexpr (GammaBefore) {
-                b[k] = gamma[s[3 * k]];
-                g[k] = gamma[s[3 * k + 1]];
-                r[k] = gamma[s[3 * k + 2]];
-            } else {
-                b[k] = s[3 * k];
-                g[k] = s[3 * k + 1];
-                r[k] = s[3 * k + 2];
-            }
+            b[k] = s[3 * k];
+            g[k] = s[3 * k + 1];
+            r[k] = s[3 * k + 2];
         }
         // Always the whole block: a fixed trip count vectorises best, and
         // lanes past `n` hold earlier, already valid values.
         TonePlanes(b, g, r, tone);
         for (int k = 0; k < n; ++k) {
-            if constexpr (GammaAfter) {
-                d[3 * k] = gamma[b[k]];
-                d[3 * k + 1] = gamma[g[k]];
-                d[3 * k + 2] = gamma[r[k]];
-            } else {
-                d[3 * k] = b[k];
-                d[3 * k + 1] = g[k];
-                d[3 * k + 2] = r[k];
-            }
+            d[3 * k] = b[k];
+            d[3 * k + 1] = g[k];
+            d[3 * k + 2] = r[k];
         }
     }
-}
-
-CORVANE_VECTOR_CLONES
-void ToneRun(const std::uint8_t* src, std::uint8_t* dst, int count, const std::int32_t* tone) {
-    ToneRunBody<false, false>(src, dst, count, tone, nullptr);
-}
-
-CORVANE_VECTOR_CLONES
-void GammaToneRun(const std::uint8_t* src, std::uint8_t* dst, int count, const std::int32_t* tone,
-                  const std::uint8_t* gamma) {
-    ToneRunBody<true, false>(src, dst, count, tone, gamma);
-}
-
-CORVANE_VECTOR_CLONES
-void ToneGammaRun(const std::uint8_t* src, std::uint8_t* dst, int count, const std::int32_t* tone,
-                  const std::uint8_t* gamma) {
-    ToneRunBody<false, true>(src, dst, count, tone, gamma);
 }
 
 void GammaBytes(const std::uint8_t* src, std::uint8_t* dst, std::size_t bytes, const std::uint8_t* gamma) {
@@ -251,34 +220,44 @@ TPaletteEntry ColourRule::Apply(TPaletteEntry e) const {
 void ColourRule::PrepareForPixels(std::int64_t pixelCount) {
     // Filling the pair table costs about as much as adjusting 20 000 pixels.
     constexpr std::int64_t kPairTableWorthIt = 1 << 18;
-    if (steps_ != Steps::Gamma || pixelCount < kPairTableWorthIt || !gammaPairs_.empty()) return;
+    const bool gamma =
+        steps_ == Steps::Gamma || steps_ == Steps::GammaThenTone || steps_ == Steps::ToneThenGamma;
+    if (!gamma || pixelCount < kPairTableWorthIt || !gammaPairs_.empty()) return;
     if (tone_kernels::HasBytePermute()) return;
     gammaPairs_ = tone_kernels::GammaPairTable(gamma_);
 }
 
+void ColourRule::Gamma(const std::uint8_t* src, std::uint8_t* dst, std::size_t bytes) const {
+    if (tone_kernels::HasBytePermute())
+        tone_kernels::GammaBytesPermute(src, dst, bytes, gamma_);
+    else if (!gammaPairs_.empty())
+        tone_kernels::GammaPairBytes(src, dst, bytes, gammaPairs_.data(), gamma_);
+    else
+        tone_kernels::GammaBytes(src, dst, bytes, gamma_);
+}
+
 void ColourRule::ApplyRun(const std::uint8_t* src, std::uint8_t* dst, int count) const {
     if (count <= 0) return;
+    // With both steps the second works in place on the first one's output,
+    // still in cache: a run is at most one row.
     const std::size_t bytes = 3 * static_cast<std::size_t>(count);
     switch (steps_) {
         case Steps::None:
             if (src != dst) std::memmove(dst, src, bytes);
             return;
         case Steps::Gamma:
-            if (tone_kernels::HasBytePermute())
-                tone_kernels::GammaBytesPermute(src, dst, bytes, gamma_);
-            else if (!gammaPairs_.empty())
-                tone_kernels::GammaPairBytes(src, dst, bytes, gammaPairs_.data(), gamma_);
-            else
-                tone_kernels::GammaBytes(src, dst, bytes, gamma_);
+            Gamma(src, dst, bytes);
             return;
         case Steps::Tone:
             tone_kernels::ToneRun(src, dst, count, tone_.data());
             return;
         case Steps::GammaThenTone:
-            tone_kernels::GammaToneRun(src, dst, count, tone_.data(), gamma_);
+            Gamma(src, dst, bytes);
+            tone_kernels::ToneRun(dst, dst, count, tone_.data());
             return;
         case Steps::ToneThenGamma:
-            tone_kernels::ToneGammaRun(src, dst, count, tone_.data(), gamma_);
+            tone_kernels::ToneRun(src, dst, count, tone_.data());
+            Gamma(dst, dst, bytes);
             return;
     }
 }

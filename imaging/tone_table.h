@@ -43,11 +43,14 @@ public:
     // turned row can be adjusted where it was written.
     void ApplyRun(const std::uint8_t* src, std::uint8_t* dst, int count) const;
 
-    // Worth calling before a large picture: gamma alone then goes two bytes
-    // per look-up. Results are identical either way.
+    // Worth calling before a large picture: gamma then goes two bytes per
+    // look-up where the processor has no wider one. Results are identical
+    // either way.
     void PrepareForPixels(std::int64_t pixelCount);
 
 private:
+    void Gamma(const std::uint8_t* src, std::uint8_t* dst, std::size_t bytes) const;
+
     Steps steps_;
     ToneTable tone_;
     const std::uint8_t* gamma_;
