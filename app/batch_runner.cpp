@@ -20,6 +20,8 @@ std::string FailureMessage() {
         return "メモリが足りません";
     } catch (const std::exception& e) {
         return e.what();
+    } catch (...) {
+        return "不明なエラー";
     }
 }
 
