@@ -78,23 +78,6 @@ TEST_F(JpegOracle, WriterMatchesReferenceCompressorByteForByte) {
     }
 }
 
-TEST_F(JpegOracle, IndexedPictureIsWrittenThroughItsPalette) {
-    TBitmap indexed;
-    indexed.SetPixelFormat(TPixelFormat::pf8bit);
-    indexed.SetSize(40, 30);
-    std::vector<TPaletteEntry> palette;
-    for (int i = 0; i < 256; ++i)
-        palette.push_back({static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i),
-                           static_cast<std::uint8_t>(i * 7), 0});
-    indexed.SetPalette(palette);
-    for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 40; ++x) indexed.ScanLine(y)[x] = static_cast<std::uint8_t>(x * 6 + y);
-    const auto expanded = indexed.Clone();
-    expanded->SetPixelFormat(TPixelFormat::pf24bit);
-    WriteJPEGFile(indexed, Path("ours.jpg"), 90, false);
-    EXPECT_EQ(Slurp(Path("ours.jpg")), ReferenceEncode(*expanded, 90, false));
-}
-
 TEST_F(JpegOracle, ColourFilesDecodeToReferencePixels) {
     for (const char* name :
          {"testorig.jpg", "testimgint.jpg", "testimgari.jpg", "testimgp.jpg", "testorig_rst.jpg"}) {
