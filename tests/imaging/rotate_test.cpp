@@ -242,27 +242,6 @@ TEST(RotateBitmap, DeviceDependentSourceIsSwitchedInPlaceAndKeepsItsPicture) {
     EXPECT_EQ(GetUnit(*out, 1, 1), 77u);
 }
 
-TEST(RotateBitmap, RefusesEmptyAndUnsupportedPictures) {
-    TBitmap wide = MakePicture(TPixelFormat::pf24bit, 5, 0);
-    TBitmap tall = MakePicture(TPixelFormat::pf24bit, 0, 5);
-    for (TBitmap* b : {&wide, &tall}) {
-        try {
-            RotateBitmap(*b, 900, false, true, clWhite);
-            ADD_FAILURE() << "no exception";
-        } catch (const ERotateError& e) {
-            EXPECT_STREQ(e.what(), "Bitmap Size Error");
-        }
-    }
-    TBitmap custom = MakePicture(TPixelFormat::pfCustom, 3, 3);
-    try {
-        RotateBitmap(custom, 900, false, true, clWhite);
-        ADD_FAILURE() << "no exception";
-    } catch (const ERotateError& e) {
-        EXPECT_STREQ(e.what(), "Illegal Bitmap");
-    }
-    EXPECT_EQ(custom.PixelFormat(), TPixelFormat::pfCustom);
-}
-
 // A picture within the limits can turn into one beyond them: refused with
 // the bitmap layer's message before any result memory is taken.
 TEST(RotateBitmap, RefusesAResultBeyondThePictureLimits) {

@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
+#include <stdexcept>
+#include <string>
 
 #include "imaging/curve_table.h"
 #include "imaging/errors.h"
 #include "imaging/rotate.h"
+#include "imaging/tone_gamma.h"
 #include "imaging/tone_table.h"
 #include "transform_test_support.h"
 
@@ -148,21 +152,32 @@ TEST(RotateToneGammaBitmap, LeavesADeviceDependentSourceAsItWas) {
     EXPECT_EQ(GetUnit(*out, 0, 0), 0x010203u);
 }
 
-TEST(RotateToneGammaBitmap, RefusesEmptyAndUnsupportedPictures) {
-    const TBitmap empty = MakePicture(TPixelFormat::pf8bit, 4, 0);
-    try {
-        Turn(empty, 900, false, true, {0, 0, 10, 45, true});
-        ADD_FAILURE() << "no exception";
-    } catch (const ERotateError& e) {
-        EXPECT_STREQ(e.what(), "Bitmap Size Error");
+// The three transforms refuse the same pictures with the same messages.
+TEST(Transforms, RefuseEmptyAndUnsupportedPictures) {
+    const std::function<void(TBitmap&)> transforms[] = {
+        [](TBitmap& b) { ToneGammaBitmap(b, 0, 0, 10, 45, true); },
+        [](TBitmap& b) { RotateBitmap(b, 900, false, true, clWhite); },
+        [](TBitmap& b) { RotateToneGammaBitmap(b, 900, false, true, 0, 0, 10, 45, true, clWhite); },
+    };
+    const auto failure = [](const std::function<void(TBitmap&)>& transform, TBitmap& b) -> std::string {
+        try {
+            transform(b);
+        } catch (const ERotateError& e) {
+            return e.what();
+        }
+        return "no exception";
+    };
+    for (const auto& transform : transforms) {
+        for (auto [w, h] : {std::pair{5, 0}, std::pair{0, 5}}) {
+            TBitmap empty = MakePicture(TPixelFormat::pf8bit, w, h);
+            EXPECT_EQ(failure(transform, empty), "Bitmap Size Error");
+        }
+        TBitmap custom = MakePicture(TPixelFormat::pfCustom, 3, 3);
+        EXPECT_EQ(failure(transform, custom), "Illegal Bitmap");
+        EXPECT_EQ(custom.PixelFormat(), TPixelFormat::pfCustom);
     }
-    const TBitmap custom = MakePicture(TPixelFormat::pfCustom, 4, 4);
-    try {
-        Turn(custom, 900, false, true, {0, 0, 10, 45, true});
-        ADD_FAILURE() << "no exception";
-    } catch (const ERotateError& e) {
-        EXPECT_STREQ(e.what(), "Illegal Bitmap");
-    }
+    EXPECT_THROW(ToneGammaBitmap(MakePicture(TPixelFormat::pf24bit, 1, 1), 0, 128, 10, 10, true),
+                 std::out_of_range);
 }
 
 }  // namespace

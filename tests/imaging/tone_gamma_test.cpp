@@ -8,7 +8,6 @@
 #include <stdexcept>
 
 #include "imaging/curve_table.h"
-#include "imaging/errors.h"
 #include "imaging/tone_table.h"
 #include "transform_test_support.h"
 
@@ -249,24 +248,6 @@ TEST(ToneGammaBitmap, NeverWritesTheCallersPixels) {
     auto out = ToneGammaBitmap(src, 10, 10, 20, 30, true);
     EXPECT_TRUE(SamePixels(src, *before));
     EXPECT_FALSE(SamePixels(*out, src));
-}
-
-TEST(ToneGammaBitmap, RefusesEmptyAndUnsupportedPictures) {
-    const TBitmap empty = MakePicture(TPixelFormat::pf24bit, 0, 3);
-    try {
-        ToneGammaBitmap(empty, 0, 0, 10, 45, true);
-        ADD_FAILURE() << "no exception";
-    } catch (const ERotateError& e) {
-        EXPECT_STREQ(e.what(), "Bitmap Size Error");
-    }
-    const TBitmap custom = MakePicture(TPixelFormat::pfCustom, 2, 2);
-    try {
-        ToneGammaBitmap(custom, 0, 0, 10, 45, true);
-        ADD_FAILURE() << "no exception";
-    } catch (const ERotateError& e) {
-        EXPECT_STREQ(e.what(), "Illegal Bitmap");
-    }
-    EXPECT_THROW(ToneGammaBitmap(OnePixel(1, 1, 1), 0, 128, 10, 10, true), std::out_of_range);
 }
 
 }  // namespace
