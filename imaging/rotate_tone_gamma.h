@@ -1,5 +1,5 @@
-// RotateToneGammaBitmap: the turn of RotateBitmap and the tone and gamma
-// adjustment (of ToneGammaBitmap) in one pass.
+// RotateToneGammaBitmap: the turn of RotateBitmap and the adjustment of
+// ToneGammaBitmap in one pass.
 #pragma once
 
 #include <memory>
