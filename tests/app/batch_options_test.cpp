@@ -2,8 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 namespace corvane {
 namespace {
+
+std::vector<std::string> Words(const std::string& text) {
+    std::vector<std::string> words;
+    std::istringstream in(text);
+    for (std::string w; in >> w;) words.push_back(w);
+    return words;
+}
 
 TEST(BatchOptions, StrictNumbers) {
     int v = 0;
@@ -21,38 +30,10 @@ TEST(BatchOptions, StrictNumbers) {
 }
 
 TEST(BatchOptions, ValuesAsTheWindowShowsThem) {
-    const TBatchOptions o = ParseBatchOptions({"--level",
-                                               "1.8",
-                                               "--level-inverse",
-                                               "--gamma=2.2",
-                                               "--no-gamma-inverse",
-                                               "--angle",
-                                               "-30.5",
-                                               "--brightness",
-                                               "-20",
-                                               "--contrast",
-                                               "+7",
-                                               "--order",
-                                               "gamma",
-                                               "--no-circum",
-                                               "--mirror",
-                                               "--auto-turn",
-                                               "portrait",
-                                               "--format",
-                                               ".png",
-                                               "--case",
-                                               "upper",
-                                               "--quality",
-                                               "35",
-                                               "--progressive",
-                                               "--jobs",
-                                               "2",
-                                               "--quiet",
-                                               "--dest",
-                                               "out",
-                                               "a.jpg",
-                                               "--",
-                                               "--odd.jpg"});
+    const TBatchOptions o = ParseBatchOptions(Words(
+        "--level 1.8 --level-inverse --gamma=2.2 --no-gamma-inverse --angle -30.5 --brightness -20 "
+        "--contrast +7 --order gamma --no-circum --mirror --auto-turn portrait --format .png --case upper "
+        "--quality 35 --progressive --jobs 2 --quiet --dest out a.jpg -- --odd.jpg"));
     const TConversionSettings& s = o.Settings;
     EXPECT_EQ(s.Level, 18);
     EXPECT_TRUE(s.LevelInverse);
