@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -45,6 +47,16 @@ void WhenModal(std::function<void(T*)> act) {
         }
     });
     timer->start(10);
+}
+
+// Types a name as a user would. selectFile() depends on the dialog's
+// directory model having loaded, which happens asynchronously.
+void TypeFileName(QFileDialog* d, const QString& path) {
+    const QFileInfo info(path);
+    d->setDirectory(info.absolutePath());
+    auto* edit = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    QVERIFY(edit);
+    edit->setText(info.fileName());
 }
 
 }  // namespace
@@ -223,7 +235,7 @@ private slots:
             title = d->windowTitle();
             if (auto* types = d->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")))
                 for (int i = 0; i < types->count(); ++i) shownFilters << types->itemText(i);
-            d->selectFile(missing);
+            TypeFileName(d, missing);
             static_cast<QDialog*>(d)->accept();
         });
         QVERIFY(open.Execute(*dialogs, form_.get()));
@@ -239,7 +251,7 @@ private slots:
         save.DefaultExt = QStringLiteral("csv");
         save.Filter = open.Filter;
         WhenModal<QFileDialog>([&](QFileDialog* d) {
-            d->selectFile(existing);
+            TypeFileName(d, existing);
             static_cast<QDialog*>(d)->accept();
         });
         QVERIFY(save.Execute(*dialogs, form_.get()));
