@@ -235,8 +235,9 @@ void EncodeRows(EncodeJob* job, const std::uint8_t* const* rows, int width, int 
     job->dest.pub.empty_output_buffer = EmptyOutputBuffer;
     job->dest.pub.term_destination = TermDestination;
     job->dest.out = out;
-    // Rough size of a photo at high quality; the buffer doubles when short.
-    job->dest.initialSize = 65536 + static_cast<std::size_t>(width) * static_cast<std::size_t>(height) / 4;
+    // Half a byte per pixel covers photos up to quality 90 or so; growing the
+    // buffer costs a copy of everything written so far, so aim generously.
+    job->dest.initialSize = 65536 + static_cast<std::size_t>(width) * static_cast<std::size_t>(height) / 2;
     cinfo->dest = &job->dest.pub;
 
     cinfo->image_width = static_cast<JDIMENSION>(width);
