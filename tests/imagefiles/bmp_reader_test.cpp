@@ -14,7 +14,7 @@
 namespace corvane {
 namespace {
 
-using testing::BmpSpec;
+using testing::BmpLayout;
 using testing::BuildBmp;
 using testing::PixelRgb;
 using testing::Rgb;
@@ -84,39 +84,39 @@ TEST(BmpReader, TopDownFileStaysTopDown) {
 TEST(BmpReader, HeaderChecksRefuseWithTheBitmapMessage) {
     struct Case {
         const char* what;
-        BmpSpec spec;
+        BmpLayout layout;
     };
     auto with = [](auto change) {
-        BmpSpec s;
+        BmpLayout s;
         s.pixels.assign(16, 0);
         change(s);
         return s;
     };
     const Case cases[] = {
-        {"planes 0", with([](BmpSpec& s) { s.planes = 0; })},
-        {"0 bits", with([](BmpSpec& s) { s.bitCount = 0; })},
-        {"bit fields at 8 bits", with([](BmpSpec& s) {
+        {"planes 0", with([](BmpLayout& s) { s.planes = 0; })},
+        {"0 bits", with([](BmpLayout& s) { s.bitCount = 0; })},
+        {"bit fields at 8 bits", with([](BmpLayout& s) {
              s.bitCount = 8, s.compression = 3, s.masks = {1, 2, 4};
          })},
-        {"RLE8 at 4 bits", with([](BmpSpec& s) { s.bitCount = 4, s.compression = 1; })},
-        {"RLE4 at 8 bits", with([](BmpSpec& s) { s.bitCount = 8, s.compression = 2; })},
-        {"top-down RLE8", with([](BmpSpec& s) {
+        {"RLE8 at 4 bits", with([](BmpLayout& s) { s.bitCount = 4, s.compression = 1; })},
+        {"RLE4 at 8 bits", with([](BmpLayout& s) { s.bitCount = 8, s.compression = 2; })},
+        {"top-down RLE8", with([](BmpLayout& s) {
              s.bitCount = 8, s.compression = 1, s.height = -2, s.colourTable = Gray4Table(2);
          })},
-        {"width beyond 65535", with([](BmpSpec& s) { s.width = 65536, s.height = 1; })},
-        {"height beyond 65535", with([](BmpSpec& s) { s.width = 1, s.height = 65536; })},
-        {"more than 2^28 pixels", with([](BmpSpec& s) { s.width = 16385, s.height = 16385; })},
-        {"most negative height", with([](BmpSpec& s) { s.height = INT32_MIN; })},
+        {"width beyond 65535", with([](BmpLayout& s) { s.width = 65536, s.height = 1; })},
+        {"height beyond 65535", with([](BmpLayout& s) { s.width = 1, s.height = 65536; })},
+        {"more than 2^28 pixels", with([](BmpLayout& s) { s.width = 16385, s.height = 16385; })},
+        {"most negative height", with([](BmpLayout& s) { s.height = INT32_MIN; })},
     };
-    for (const Case& c : cases) EXPECT_THROW(Read(BuildBmp(c.spec)), EInvalidGraphic) << c.what;
+    for (const Case& c : cases) EXPECT_THROW(Read(BuildBmp(c.layout)), EInvalidGraphic) << c.what;
 }
 
 TEST(BmpReader, CutShortMasksAndColourTablesAreReadErrors) {
-    BmpSpec masks;
+    BmpLayout masks;
     masks.bitCount = 16, masks.compression = 3, masks.masks = {0xF800, 0x07E0};  // one mask short
     EXPECT_THROW(Read(BuildBmp(masks)), EReadError);
 
-    BmpSpec table;
+    BmpLayout table;
     table.bitCount = 8, table.coloursUsed = 4, table.colourTable = Gray4Table(3);
     EXPECT_THROW(Read(BuildBmp(table)), EReadError);
 
@@ -134,7 +134,7 @@ TEST(BmpReader, CutShortMasksAndColourTablesAreReadErrors) {
 TEST(BmpReader, ShortInformationHeaderIsNotAFailureByItself) {
     // The file ends 16 bytes into a 40-byte header: sizes and depth are
     // there, everything after reads as zero.
-    const auto whole = BuildBmp(BmpSpec{});
+    const auto whole = BuildBmp(BmpLayout{});
     auto p = Read(std::span(whole).first(14 + 16));
     EXPECT_EQ(p->Width(), 2);
     EXPECT_EQ(p->Height(), 2);
@@ -151,7 +151,7 @@ TEST(BmpReader, ShortPixelAreaIsZeroFilled) {
 }
 
 TEST(BmpReader, ImageSizeFieldBoundsThePixelBytes) {
-    BmpSpec s;
+    BmpLayout s;
     s.pixels.assign(16, 0x77);
     s.imageSize = 8;  // only the bottom row
     auto p = Read(BuildBmp(s));
@@ -167,13 +167,13 @@ TEST(BmpReader, ImageSizeFieldBoundsThePixelBytes) {
 
 TEST(BmpReader, PixelOffsetIsHonouredWhereTheLayoutLeavesRoom) {
     // A gap between colour table and pixels.
-    BmpSpec s;
+    BmpLayout s;
     s.width = 1, s.height = 1, s.bitCount = 8, s.coloursUsed = 2, s.colourTable = Gray4Table(2);
     s.gap = 6, s.pixels = {1, 0, 0, 0};
     EXPECT_EQ(Read(BuildBmp(s))->ScanLine(0)[0], 1);
 
     // An implied full table cut short by the writer: it ends at the pixels.
-    BmpSpec core;
+    BmpLayout core;
     core.headerSize = 12, core.width = 1, core.height = 1, core.bitCount = 8;
     core.colourTable.assign(3 * 5, 9);
     core.pixels = {4, 0, 0, 0};
@@ -201,7 +201,7 @@ std::vector<std::vector<int>> Indices(const TBitmap& p) {
 }
 
 std::unique_ptr<TBitmap> ReadRle(int bits, int width, int height, std::vector<std::uint8_t> data) {
-    BmpSpec s;
+    BmpLayout s;
     s.width = width, s.height = height, s.bitCount = static_cast<std::uint16_t>(bits);
     s.compression = bits == 8 ? 1 : 2;
     s.colourTable = Gray4Table(16);

@@ -11,7 +11,7 @@
 
 namespace corvane::testing {
 
-struct BmpSpec {
+struct BmpLayout {
     std::uint32_t headerSize = 40;  // 12 writes a core header
     std::int32_t width = 2;
     std::int32_t height = 2;
@@ -32,7 +32,7 @@ inline void Put(std::vector<std::uint8_t>& out, std::uint64_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
 
-inline std::vector<std::uint8_t> BuildBmp(const BmpSpec& s) {
+inline std::vector<std::uint8_t> BuildBmp(const BmpLayout& s) {
     std::vector<std::uint8_t> header;
     Put(header, s.headerSize, 4);
     if (s.headerSize == 12) {

@@ -152,7 +152,7 @@ TEST(BmpWriter, MasksColourTablesAndRowOrder) {
 }
 
 TEST(BmpWriter, CoreHeaderPicturesAreWrittenBackWithOne) {
-    testing::BmpSpec s;
+    testing::BmpLayout s;
     s.headerSize = 12, s.width = 3, s.height = 1, s.bitCount = 1;
     s.colourTable = {10, 20, 30, 40, 50, 60};
     s.pixels = {0x40, 0, 0, 0};
