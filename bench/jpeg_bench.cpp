@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bare_jpeg.h"
 #include "imagefiles/jpeg_image.h"
 #include "imaging/TBitmap.h"
 
@@ -57,52 +58,22 @@ std::unique_ptr<TBitmap> MakePhoto() {
 
 // --- The bare library calls --------------------------------------------------
 
-// Output rows handed over all at once, so the library fills whole row groups
-// per call: its fastest use, as the reader does it. The rows lie top-down, or
-// bottom-up like the working bitmap's (and a bitmap file's), which costs the
-// library a few per cent more on these machines.
+// The rows lie top-down, or bottom-up like the working bitmap's (and a bitmap
+// file's), which costs the library a few per cent more on these machines.
 void BareDecode(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& out,
                 std::vector<JSAMPROW>& rows, bool bottomUp = false) {
-    jpeg_decompress_struct cinfo{};
-    jpeg_error_mgr err{};
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
-    jpeg_read_header(&cinfo, TRUE);
-    cinfo.out_color_space = JCS_EXT_BGR;
-    jpeg_start_decompress(&cinfo);
-    const std::size_t stride = (cinfo.output_width * 3 + 3) & ~3u;
-    out.resize(stride * cinfo.output_height);
-    rows.resize(cinfo.output_height);
-    for (JDIMENSION y = 0; y < cinfo.output_height; ++y)
-        rows[y] = out.data() + (bottomUp ? cinfo.output_height - 1 - y : y) * stride;
-    while (cinfo.output_scanline < cinfo.output_height)
-        jpeg_read_scanlines(&cinfo, rows.data() + cinfo.output_scanline,
-                            cinfo.output_height - cinfo.output_scanline);
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
+    bench::BareDecode(data, size, [&](JDIMENSION width, JDIMENSION height) -> const std::vector<JSAMPROW>& {
+        const std::size_t stride = (width * 3 + 3) & ~3u;
+        out.resize(stride * height);
+        rows.resize(height);
+        for (JDIMENSION y = 0; y < height; ++y)
+            rows[y] = out.data() + (bottomUp ? height - 1 - y : y) * stride;
+        return rows;
+    });
 }
 
-// Returns the stream in malloc'ed memory, as the library's memory destination gives it.
 std::pair<unsigned char*, unsigned long> BareEncode(const std::vector<JSAMPROW>& rows) {
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr err{};
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = kWidth;
-    cinfo.image_height = kHeight;
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_EXT_BGR;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, kQuality, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    jpeg_write_scanlines(&cinfo, const_cast<JSAMPARRAY>(rows.data()), kHeight);
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    return {buffer, size};
+    return bench::BareEncode(rows, kWidth, kQuality);
 }
 
 std::vector<std::uint8_t> BareReadFile(const std::string& path) {

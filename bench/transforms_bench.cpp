@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bare_jpeg.h"
 #include "imaging/BitmapUtils.h"
 #include "imaging/TBitmap.h"
 #include "imaging/color.h"
@@ -100,40 +101,12 @@ std::unique_ptr<TBitmap> MakePhotoLike() {
 // --- The baseline: bare library calls, blue-green-red samples ------------------
 
 std::pair<unsigned char*, unsigned long> BareEncode(const std::vector<JSAMPROW>& rows) {
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr err{};
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = kWidth;
-    cinfo.image_height = kHeight;
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_EXT_BGR;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, kQuality, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    jpeg_write_scanlines(&cinfo, const_cast<JSAMPARRAY>(rows.data()), kHeight);
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    return {buffer, size};
+    return bench::BareEncode(rows, kWidth, kQuality);
 }
 
 void BareDecode(const std::vector<unsigned char>& jpeg, const std::vector<JSAMPROW>& rows) {
-    jpeg_decompress_struct cinfo{};
-    jpeg_error_mgr err{};
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
-    jpeg_read_header(&cinfo, TRUE);
-    cinfo.out_color_space = JCS_EXT_BGR;
-    jpeg_start_decompress(&cinfo);
-    while (cinfo.output_scanline < cinfo.output_height)
-        jpeg_read_scanlines(&cinfo, const_cast<JSAMPARRAY>(rows.data()) + cinfo.output_scanline,
-                            cinfo.output_height - cinfo.output_scanline);
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
+    bench::BareDecode(jpeg.data(), jpeg.size(),
+                      [&](JDIMENSION, JDIMENSION) -> const std::vector<JSAMPROW>& { return rows; });
 }
 
 struct Fixture {
