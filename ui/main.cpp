@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <exception>
 
+#include "app/memory_policy.h"
 #include "imagefiles/jpeg_image.h"
 #include "imaging/errors.h"
 #include "ui/corvane01u1.h"
@@ -12,6 +13,8 @@
 #include "ui/form_style.h"
 
 int main(int argc, char* argv[]) {
+    // A run converts one large picture after another: keep freed blocks.
+    corvane::KeepFreedMemoryForBatch();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvane"));
     QGuiApplication::setDesktopFileName(QStringLiteral("corvane"));
