@@ -78,20 +78,8 @@ private:
         std::exception_ptr pendingFailure;  // from preparing entry `next`
         std::unique_lock lock(mutex_);
         for (;;) {
-            // Write finished entries at the head, in list order.
-            while (!window_.empty() && window_.front()->Done) {
-                std::unique_ptr<TSlot> slot = std::move(window_.front());
-                window_.pop_front();
-                if (slot->Error) return slot->Error;
-                lock.unlock();
-                if (!slot->Result.Skipped && slot->Result.Target.Writer != TWriterKind::None)
-                    WriteWholeFile(slot->Result.Target.Path, slot->Result.Bytes);
-                slot.reset();
-                lock.lock();
-                wake_.notify_all();
-            }
-            if (window_.empty() && (pendingFailure || next == count)) return pendingFailure;
-
+            // Start before writing: the worker that has just finished would
+            // otherwise stand idle for the whole write of the entry at the head.
             if (!pendingFailure && next < count && CanStart(next, host)) {
                 lock.unlock();
                 try {
@@ -116,14 +104,30 @@ private:
                 }
                 continue;
             }
+
+            // Write the finished entry at the head, in list order.
+            if (!window_.empty() && window_.front()->Done) {
+                std::unique_ptr<TSlot> slot = std::move(window_.front());
+                window_.pop_front();
+                if (slot->Error) return slot->Error;
+                lock.unlock();
+                if (!slot->Result.Skipped && slot->Result.Target.Writer != TWriterKind::None)
+                    WriteWholeFile(slot->Result.Target.Path, slot->Result.Bytes);
+                slot.reset();
+                lock.lock();
+                wake_.notify_all();
+                continue;
+            }
+            if (window_.empty() && (pendingFailure || next == count)) return pendingFailure;
             wake_.wait(lock);
         }
     }
 
-    // Called with the lock held. A free worker, a bounded number of results
-    // waiting to be written, and no earlier entry still to write the file this
-    // entry reads.
+    // Called with the lock held. No failure so far, a free worker, a bounded
+    // number of results waiting to be written, and no earlier entry still to
+    // write the file this entry reads.
     bool CanStart(int index, TRunnerHost& host) {
+        if (failedIndex_ != INT_MAX) return false;
         if (running_ >= jobs_ || static_cast<int>(window_.size()) >= 2 * jobs_) return false;
         if (window_.empty()) return true;
         std::vector<std::string> ids;
