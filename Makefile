@@ -40,7 +40,7 @@ fuzz: deps
 	  -DCORVANE_FUZZ=ON -DCORVANE_UI=OFF -DCORVANE_BENCH=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_targets
 
-# Each fuzz target for FUZZ_SECONDS, seeded from the shared test images.
+# Each fuzz target for FUZZ_SECONDS, seeded from the test images in tests/data.
 fuzz-smoke: fuzz
 	scripts/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
