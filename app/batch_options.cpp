@@ -1,8 +1,8 @@
 #include "app/batch_options.h"
 
-#include <cstdlib>
-#include <functional>
 #include <map>
+
+#include "app/option_table.h"
 
 namespace corvane {
 
@@ -41,41 +41,49 @@ bool DigitsValue(const std::string& digits, long long& value) {
     return true;
 }
 
-std::string Tenths(int v) {
-    std::string s = std::to_string(std::abs(v) / 10) + "." + std::to_string(std::abs(v) % 10);
-    return v < 0 ? "-" + s : s;
-}
-
 [[noreturn]] void Refuse(const std::string& option, const std::string& value, const std::string& why) {
     throw EUsageError(option + " " + value + ": " + why);
 }
 
-int IntegerOption(const std::string& option, const std::string& value, int lo, int hi) {
-    int v = 0;
-    if (!ParseInteger(value, v)) Refuse(option, value, "整数ではありません");
-    if (v < lo || v > hi)
-        Refuse(option, value, "範囲外です (" + std::to_string(lo) + " .. " + std::to_string(hi) + ")");
-    return v;
+std::string RangeText(const TOptionRow& row) {
+    return "範囲外です (" + FormatOptionValue(row, row.Min) + " .. " + FormatOptionValue(row, row.Max) + ")";
 }
 
-int TenthsOption(const std::string& option, const std::string& value, int lo, int hi) {
+int NumberOption(const TOptionRow& row, const std::string& value) {
+    const std::string option(row.CliName);
     int v = 0;
-    if (!ParseTenths(value, v)) {
+    if (row.Kind == TOptionKind::Integer) {
+        if (!ParseInteger(value, v)) Refuse(option, value, "整数ではありません");
+    } else if (!ParseTenths(value, v)) {
         TNumberText n;
         if (SplitNumber(value, n)) Refuse(option, value, "0.1 単位で指定してください");
         Refuse(option, value, "数値ではありません");
     }
-    if (v < lo || v > hi) Refuse(option, value, "範囲外です (" + Tenths(lo) + " .. " + Tenths(hi) + ")");
+    if (v < row.Min || v > row.Max) Refuse(option, value, RangeText(row));
     return v;
 }
 
-template <typename T>
-T ChoiceOption(const std::string& option, const std::string& value, const std::map<std::string, T>& choices) {
-    const auto it = choices.find(value);
-    if (it != choices.end()) return it->second;
+int ChoiceOption(const TOptionRow& row, const std::string& value) {
     std::string names;
-    for (const auto& c : choices) names += (names.empty() ? "" : ", ") + c.first;
-    Refuse(option, value, names + " のどれかを指定してください");
+    for (std::size_t i = 0; i < row.Choices.size(); ++i) {
+        if (row.Choices[i].Name == value) return static_cast<int>(i);
+        if (i > 0) names += ", ";
+        names += row.Choices[i].Name;
+    }
+    Refuse(std::string(row.CliName), value, names + " のどれかを指定してください");
+}
+
+// The option row named `name`, as given or as its "--no-" form of a switch.
+const TOptionRow* FindRow(const std::string& name, bool& negated) {
+    for (const TOptionRow& row : OptionTable()) {
+        negated = false;
+        if (name == row.CliName) return &row;
+        if (row.Kind == TOptionKind::Switch && name == "--no-" + std::string(row.CliName.substr(2))) {
+            negated = true;
+            return &row;
+        }
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -104,51 +112,9 @@ bool ParseTenths(const std::string& text, int& tenths) {
 
 TBatchOptions ParseBatchOptions(const std::vector<std::string>& args) {
     TBatchOptions o;
-    TConversionSettings& s = o.Settings;
-
-    using Setter = std::function<void(const std::string& option, const std::string& value)>;
-    const std::map<std::string, Setter> withValue{
-        {"--list", [&](auto&, auto& v) { o.ListFile = v; }},
-        {"--dest", [&](auto&, auto& v) { o.Destination = v; }},
-        {"--jobs", [&](auto& n, auto& v) { o.Jobs = IntegerOption(n, v, 1, kMaxJobs); }},
-        {"--brightness", [&](auto& n, auto& v) { s.Brightness = IntegerOption(n, v, -255, 255); }},
-        {"--contrast", [&](auto& n, auto& v) { s.Contrast = IntegerOption(n, v, -127, 127); }},
-        {"--level", [&](auto& n, auto& v) { s.Level = TenthsOption(n, v, 1, 27); }},
-        {"--gamma", [&](auto& n, auto& v) { s.Gamma = TenthsOption(n, v, 1, 27); }},
-        {"--angle", [&](auto& n, auto& v) { s.Angle = TenthsOption(n, v, -3600, 3600); }},
-        {"--quality", [&](auto& n, auto& v) { s.JPEGQuality = IntegerOption(n, v, 35, 99); }},
-        {"--format", [&](auto&, auto& v) { s.SaveFormat = v; }},
-        {"--order",
-         [&](auto& n, auto& v) {
-             s.ToneFirst = ChoiceOption<bool>(n, v, {{"tone", true}, {"gamma", false}});
-         }},
-        {"--auto-turn",
-         [&](auto& n, auto& v) {
-             s.AutoTurn = ChoiceOption<TAutoTurn>(n, v,
-                                                  {{"none", TAutoTurn::None},
-                                                   {"portrait", TAutoTurn::Upright},
-                                                   {"landscape", TAutoTurn::Landscape}});
-         }},
-        {"--case",
-         [&](auto& n, auto& v) {
-             s.NameCase = ChoiceOption<TNameCase>(
-                 n, v, {{"none", TNameCase::None}, {"lower", TNameCase::Lower}, {"upper", TNameCase::Upper}});
-         }},
-    };
-    const std::map<std::string, std::function<void()>> switches{
-        {"--level-inverse", [&] { s.LevelInverse = true; }},
-        {"--no-level-inverse", [&] { s.LevelInverse = false; }},
-        {"--gamma-inverse", [&] { s.GammaInverse = true; }},
-        {"--no-gamma-inverse", [&] { s.GammaInverse = false; }},
-        {"--circum", [&] { s.Circum = true; }},
-        {"--no-circum", [&] { s.Circum = false; }},
-        {"--mirror", [&] { s.Mirror = true; }},
-        {"--no-mirror", [&] { s.Mirror = false; }},
-        {"--progressive", [&] { s.Progressive = true; }},
-        {"--no-progressive", [&] { s.Progressive = false; }},
-        {"--quiet", [&] { o.Quiet = true; }},
-        {"--help", [&] { o.Help = true; }},
-    };
+    // Options of the program itself; every conversion setting is a row of the option table.
+    const std::map<std::string, std::string*> ownWithValue{{"--list", &o.ListFile}, {"--dest", &o.Destination}};
+    const std::map<std::string, bool*> ownSwitches{{"--quiet", &o.Quiet}, {"--help", &o.Help}};
 
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -163,13 +129,18 @@ TBatchOptions ParseBatchOptions(const std::vector<std::string>& args) {
         }
         const std::size_t eq = arg.find('=');
         const std::string name = arg.substr(0, eq);
-        if (const auto sw = switches.find(name); sw != switches.end()) {
+        bool negated = false;
+        const TOptionRow* row = FindRow(name, negated);
+        const bool isSwitch = ownSwitches.count(name) || (row && row->Kind == TOptionKind::Switch);
+        if (isSwitch) {
             if (eq != std::string::npos) throw EUsageError(name + " は値を取りません");
-            sw->second();
+            if (row)
+                row->Set(o.Settings, negated ? 0 : 1);
+            else
+                *ownSwitches.at(name) = true;
             continue;
         }
-        const auto opt = withValue.find(name);
-        if (opt == withValue.end()) throw EUsageError("不明なオプションです: " + name);
+        if (!row && !ownWithValue.count(name)) throw EUsageError("不明なオプションです: " + name);
         std::string value;
         if (eq != std::string::npos) {
             value = arg.substr(eq + 1);
@@ -177,7 +148,14 @@ TBatchOptions ParseBatchOptions(const std::vector<std::string>& args) {
             if (i + 1 >= args.size()) throw EUsageError(name + " の値がありません");
             value = args[++i];  // taken as it is, so "--angle -90.0" works
         }
-        opt->second(name, value);
+        if (!row)
+            *ownWithValue.at(name) = value;
+        else if (row->Kind == TOptionKind::Text)
+            o.Settings.*row->TextField = value;
+        else if (row->Kind == TOptionKind::Choice)
+            row->Set(o.Settings, ChoiceOption(*row, value));
+        else
+            row->Set(o.Settings, NumberOption(*row, value));
     }
     if (o.Help) return o;
     if (!o.Files.empty() && o.Destination.empty())
@@ -190,37 +168,33 @@ TBatchOptions ParseBatchOptions(const std::vector<std::string>& args) {
 }
 
 std::string BatchUsageText() {
-    return R"(使い方: corvane-batch [オプション] --list リストファイル
+    // Synopsis in a column of 25; a longer one puts its text on the next line.
+    const auto line = [](const std::string& synopsis, const std::string& text) {
+        std::string out = "  " + synopsis;
+        if (synopsis.size() < 24)
+            out += std::string(25 - synopsis.size(), ' ');
+        else
+            out += "\n" + std::string(27, ' ');
+        return out + text + "\n";
+    };
+    std::string text = R"(使い方: corvane-batch [オプション] --list リストファイル
         corvane-batch [オプション] --dest 保存先フォルダ ファイル...
 両方を指定すると、リストの項目のあとにファイルの項目が続きます。
 
-  --list FILE              一括操作リスト (CSV) を変換する
-  --dest DIR               FILE... を DIR に変換する
-  --brightness N           明るさ -255 .. 255 (既定 0)
-  --contrast N             コントラスト -127 .. 127 (既定 0)
-  --level X.X              レベル 0.1 .. 2.7 (既定 1.0: 無補正)
-  --level-inverse          レベルの逆変換 (既定 --no-level-inverse)
-  --gamma X.X              ガンマ補正 0.1 .. 2.7 (既定 1.8)
-  --gamma-inverse          ガンマ補正の逆変換 (既定 --gamma-inverse; --no-gamma-inverse で外す)
-  --order tone|gamma       順位: 色調優先 / ガンマ補正優先 (既定 tone)
-  --angle X.X              角度 -360.0 .. 360.0 度, ＋で左回転 (既定 0.0)
-  --circum                 Circum: 回転した画像が収まるよう拡げる (既定 --circum; --no-circum で外す)
-  --mirror                 Mrror: 左右反転 (既定 --no-mirror)
-  --auto-turn none|portrait|landscape
-                           正立／倒立: 無し / 正立 / 倒立 (既定 none)
-  --format AUTO|.bmp|.jpg  保存形式 (既定 AUTO); ほかの文字列はそのまま使われ, 何も書かれません
-  --case none|lower|upper  CharaCase: ファイル名の大文字・小文字 (既定 none)
-  --quality N              JPEG 圧縮率 35 .. 99 (既定 90)
-  --progressive            プログレッシブ JPEG (既定 --no-progressive)
-  --jobs N                 同時に変換する項目の数 1 .. 64 (既定 1); 出力は順に変換した場合と同じ
-  --quiet                  進行状況を表示しない
-  --help                   この説明
-
+)";
+    text += line("--list FILE", "一括操作リスト (CSV) を変換する");
+    text += line("--dest DIR", "FILE... を DIR に変換する");
+    for (const TOptionRow& row : OptionTable()) text += line(OptionSynopsis(row), OptionDescription(row));
+    text += line("--quiet", "進行状況を表示しない");
+    text += line("--help", "この説明");
+    text += R"(
+オン・オフの設定は --name でオン, --no-name でオフです。
 数値の小数点は "." です。値は --name VALUE または --name=VALUE で指定します。
 進行状況は標準エラーに、"変換終了" は標準出力に出ます。
 終了コード: 0 変換終了, 1 変換中の失敗 (失敗した項目で終了し, それより前の出力は残る),
             2 オプション・リストの誤り (何も読み書きしない)。
 )";
+    return text;
 }
 
 }  // namespace corvane

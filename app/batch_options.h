@@ -1,6 +1,6 @@
-// The command line of corvane-batch: the window's controls as options, with
-// the same ranges and defaults and the values written as the window shows
-// them (tenths as decimals with "." whatever the locale).
+// The command line of corvane-batch: every row of the option table as an
+// option, with the window's ranges and defaults and the values written as the
+// window shows them (tenths as decimals with "." whatever the locale).
 #pragma once
 
 #include <string>
@@ -22,12 +22,9 @@ struct TBatchOptions {
     std::string ListFile;            // --list, empty when not given
     std::string Destination;         // --dest
     std::vector<std::string> Files;  // converted into Destination
-    int Jobs = 1;
     bool Quiet = false;
     bool Help = false;
 };
-
-inline constexpr int kMaxJobs = 64;
 
 // Throws EUsageError for an unknown option, a missing or unreadable value, a
 // value out of its range, or files without --dest.

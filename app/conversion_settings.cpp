@@ -1,38 +1,32 @@
 #include "app/conversion_settings.h"
 
-#include <cstdlib>
 #include <string>
 
 #include "app/errors.h"
+#include "app/option_table.h"
 
 namespace corvane {
 
-namespace {
-
-// Tenths as the spin edits show them: 18 -> "1.8", -3600 -> "-360.0".
-std::string Tenths(int v) {
-    std::string s = std::to_string(std::abs(v) / 10) + "." + std::to_string(std::abs(v) % 10);
-    return v < 0 ? "-" + s : s;
-}
-
-void CheckRange(const char* caption, int value, int lo, int hi, bool tenths) {
-    if (value >= lo && value <= hi) return;
-    const auto show = [&](int v) { return tenths ? Tenths(v) : std::to_string(v); };
-    throw ESettingsError(std::string(caption) + "の値 " + show(value) + " は範囲外です (" + show(lo) +
-                         " .. " + show(hi) + ")");
-}
-
-}  // namespace
+TConversionSettings::TConversionSettings() { ApplyDefaults(*this); }
 
 void ValidateSettings(const TConversionSettings& s) {
-    CheckRange("明るさ", s.Brightness, -255, 255, false);
-    CheckRange("コントラスト", s.Contrast, -127, 127, false);
-    CheckRange("レベル", s.Level, 1, 27, true);
-    CheckRange("ガンマ補正", s.Gamma, 1, 27, true);
-    CheckRange("角度", s.Angle, -3600, 3600, true);
-    CheckRange("圧縮率", s.JPEGQuality, 35, 99, false);
-    CheckRange("正立／倒立", static_cast<int>(s.AutoTurn), 0, 2, false);
-    CheckRange("CharaCase", static_cast<int>(s.NameCase), 0, 2, false);
+    for (const TOptionRow& row : OptionTable()) {
+        int lo = row.Min, hi = row.Max;
+        if (row.Kind == TOptionKind::Choice) {
+            lo = 0;
+            hi = static_cast<int>(row.Choices.size()) - 1;
+        } else if (row.Kind != TOptionKind::Integer && row.Kind != TOptionKind::Tenths) {
+            continue;
+        }
+        const int value = row.Get(s);
+        if (value >= lo && value <= hi) continue;
+        // Choices are shown as their index, the window's item number.
+        const auto show = [&](int v) {
+            return row.Kind == TOptionKind::Choice ? std::to_string(v) : FormatOptionValue(row, v);
+        };
+        throw ESettingsError(std::string(row.Caption) + "の値 " + show(value) + " は範囲外です (" + show(lo) +
+                             " .. " + show(hi) + ")");
+    }
 }
 
 int LevelCode(const TConversionSettings& s) { return s.LevelInverse ? s.Level + 27 : s.Level; }

@@ -1,5 +1,5 @@
-// The fifteen option values a run takes from the window (or the command
-// line), in the units the controls report, and the values derived from them.
+// The option values a run takes from the window (or the command line) and
+// the values derived from them.
 #pragma once
 
 #include <string>
@@ -11,27 +11,33 @@ namespace corvane {
 enum class TAutoTurn { None = 0, Upright = 1, Landscape = 2 };
 enum class TNameCase { None = 0, Lower = 1, Upper = 2 };
 
+// Values in the units the controls report. Ranges and defaults are the
+// option table's (app/option_table.h): a new record holds every default.
 struct TConversionSettings {
-    int Brightness = 0;  // -255 .. 255
-    int Contrast = 0;    // -127 .. 127
-    int Level = 10;      // tenths, 1 .. 27
-    bool LevelInverse = false;
-    int Gamma = 18;  // tenths, 1 .. 27
-    bool GammaInverse = true;
-    bool ToneFirst = true;
-    int Angle = 0;  // tenths of a degree, -3600 .. 3600, positive turns left
-    bool Circum = true;
-    bool Mirror = false;
-    TAutoTurn AutoTurn = TAutoTurn::None;
-    std::string SaveFormat = "AUTO";  // "AUTO", ".bmp", ".jpg" or any typed text
-    TNameCase NameCase = TNameCase::None;
-    int JPEGQuality = 90;  // 35 .. 99
-    bool Progressive = false;
+    TConversionSettings();
+
+    int Brightness{};
+    int Contrast{};
+    int Level{};  // tenths
+    bool LevelInverse{};
+    int Gamma{};  // tenths
+    bool GammaInverse{};
+    bool ToneFirst{};
+    int Angle{};  // tenths of a degree, positive turns left
+    bool Circum{};
+    bool Mirror{};
+    TAutoTurn AutoTurn{};
+    std::string SaveFormat{};  // "AUTO", ".bmp", ".jpg" or any typed text
+    TNameCase NameCase{};
+    int JPEGQuality{};
+    bool Progressive{};
+    int Jobs{};  // entries converted at once; the files are those of one at a time
 };
 
 inline constexpr TColor kBackColor = clWhite;
 
-// Throws ESettingsError naming the first value out of its range.
+// Throws ESettingsError naming the first value out of its range (the
+// option table's ranges).
 void ValidateSettings(const TConversionSettings& settings);
 
 int LevelCode(const TConversionSettings& s);

@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
         host.OnProgress = [](const std::string& line1, const std::string& line2) {
             if (line1 != kPreparingText) Print(stderr, line1 + "\n" + line2 + "\n");
         };
-    if (!RunBatchParallel(host, options.Settings, options.Jobs)) {
+    if (!RunBatchParallel(host, options.Settings, options.Settings.Jobs)) {
         Print(stderr, host.ErrorText + "\n");
         return 1;
     }

@@ -50,7 +50,7 @@ TEST(BatchOptions, ValuesAsTheWindowShowsThem) {
     EXPECT_EQ(s.NameCase, TNameCase::Upper);
     EXPECT_EQ(s.JPEGQuality, 35);
     EXPECT_TRUE(s.Progressive);
-    EXPECT_EQ(o.Jobs, 2);
+    EXPECT_EQ(o.Settings.Jobs, 2);
     EXPECT_TRUE(o.Quiet);
     EXPECT_EQ(o.Destination, "out");
     EXPECT_EQ(o.Files, (std::vector<std::string>{"a.jpg", "--odd.jpg"}));
@@ -60,7 +60,7 @@ TEST(BatchOptions, ValuesAsTheWindowShowsThem) {
     EXPECT_TRUE(d.Settings.GammaInverse);
     EXPECT_TRUE(d.Settings.Circum);
     EXPECT_EQ(d.Settings.SaveFormat, "AUTO");
-    EXPECT_EQ(d.Jobs, 1);
+    EXPECT_EQ(d.Settings.Jobs, 1);
 }
 
 TEST(BatchOptions, RefusedWithClearMessages) {
@@ -80,7 +80,7 @@ TEST(BatchOptions, RefusedWithClearMessages) {
     EXPECT_EQ(message({"--quality", "100", "--list", "l"}), "--quality 100: 範囲外です (35 .. 99)");
     EXPECT_EQ(message({"--jobs", "0", "--list", "l"}), "--jobs 0: 範囲外です (1 .. 64)");
     EXPECT_EQ(message({"--case", "Upper", "--list", "l"}),
-              "--case Upper: lower, none, upper のどれかを指定してください");
+              "--case Upper: none, lower, upper のどれかを指定してください");
     EXPECT_EQ(message({"--bogus"}), "不明なオプションです: --bogus");
     EXPECT_EQ(message({"--list"}), "--list の値がありません");
     EXPECT_EQ(message({"--mirror=1", "--list", "l"}), "--mirror は値を取りません");

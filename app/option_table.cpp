@@ -1,0 +1,254 @@
+#include "app/option_table.h"
+
+#include <cstdlib>
+
+namespace corvane {
+
+namespace {
+
+constexpr TOptionChoice kOrderChoices[] = {{"tone", "色調優先"}, {"gamma", "ガンマ補正優先"}};
+constexpr TOptionChoice kAutoTurnChoices[] = {
+    {"none", "無し"}, {"portrait", "正立（Portraite）"}, {"landscape", "倒立（Landscape）"}};
+constexpr TOptionChoice kSaveFormatItems[] = {{"AUTO", "AUTO"}, {".bmp", ".bmp"}, {".jpg", ".jpg"}};
+constexpr TOptionChoice kNameCaseChoices[] = {{"none", "None"}, {"lower", "Lower"}, {"upper", "Uper"}};
+
+using S = TConversionSettings;
+
+// Rows in the order of --help; TOptionId indexes them.
+constexpr TOptionRow kRows[] = {
+    {.Id = TOptionId::Brightness,
+     .Kind = TOptionKind::Integer,
+     .Caption = "明るさ",
+     .CliName = "--brightness",
+     .Help = "明るさ",
+     .Min = -255,
+     .Max = 255,
+     .Default = 0,
+     .Get = [](const S& s) { return s.Brightness; },
+     .Set = [](S& s, int v) { s.Brightness = v; }},
+    {.Id = TOptionId::Contrast,
+     .Kind = TOptionKind::Integer,
+     .Caption = "コントラスト",
+     .CliName = "--contrast",
+     .Help = "コントラスト",
+     .Min = -127,
+     .Max = 127,
+     .Default = 0,
+     .Get = [](const S& s) { return s.Contrast; },
+     .Set = [](S& s, int v) { s.Contrast = v; }},
+    {.Id = TOptionId::Level,
+     .Kind = TOptionKind::Tenths,
+     .Caption = "レベル",
+     .CliName = "--level",
+     .Help = "レベル (1.0: 無補正)",
+     .Min = 1,
+     .Max = 27,
+     .Default = 10,
+     .Scale = 10,
+     .Get = [](const S& s) { return s.Level; },
+     .Set = [](S& s, int v) { s.Level = v; }},
+    {.Id = TOptionId::LevelInverse,
+     .Kind = TOptionKind::Switch,
+     .Caption = "逆変換",
+     .CliName = "--level-inverse",
+     .Help = "レベルの逆変換",
+     .Default = 0,
+     .Get = [](const S& s) { return int{s.LevelInverse}; },
+     .Set = [](S& s, int v) { s.LevelInverse = v != 0; }},
+    {.Id = TOptionId::Gamma,
+     .Kind = TOptionKind::Tenths,
+     .Caption = "ガンマ補正",
+     .CliName = "--gamma",
+     .Help = "ガンマ補正 (1.0: 無補正)",
+     .Min = 1,
+     .Max = 27,
+     .Default = 18,
+     .Scale = 10,
+     .Get = [](const S& s) { return s.Gamma; },
+     .Set = [](S& s, int v) { s.Gamma = v; }},
+    {.Id = TOptionId::GammaInverse,
+     .Kind = TOptionKind::Switch,
+     .Caption = "逆変換",
+     .CliName = "--gamma-inverse",
+     .Help = "ガンマ補正の逆変換",
+     .Default = 1,
+     .Get = [](const S& s) { return int{s.GammaInverse}; },
+     .Set = [](S& s, int v) { s.GammaInverse = v != 0; }},
+    {.Id = TOptionId::ToneFirst,
+     .Kind = TOptionKind::Choice,
+     .Caption = "順位",
+     .CliName = "--order",
+     .Help = "順位:",
+     .Default = 0,
+     .Choices = kOrderChoices,
+     .Get = [](const S& s) { return s.ToneFirst ? 0 : 1; },
+     .Set = [](S& s, int v) { s.ToneFirst = v == 0; }},
+    {.Id = TOptionId::Angle,
+     .Kind = TOptionKind::Tenths,
+     .Caption = "角度",
+     .CliName = "--angle",
+     .Help = "角度 (度, ＋で左回転)",
+     .Min = -3600,
+     .Max = 3600,
+     .Default = 0,
+     .Scale = 10,
+     .Step = 900,
+     .Get = [](const S& s) { return s.Angle; },
+     .Set = [](S& s, int v) { s.Angle = v; }},
+    {.Id = TOptionId::Circum,
+     .Kind = TOptionKind::Switch,
+     .Caption = "Circum",
+     .CliName = "--circum",
+     .Help = "Circum: 回転した画像が収まるよう拡げる",
+     .Default = 1,
+     .Get = [](const S& s) { return int{s.Circum}; },
+     .Set = [](S& s, int v) { s.Circum = v != 0; }},
+    {.Id = TOptionId::Mirror,
+     .Kind = TOptionKind::Switch,
+     .Caption = "Mrror",
+     .CliName = "--mirror",
+     .Help = "Mrror: 左右反転",
+     .Default = 0,
+     .Get = [](const S& s) { return int{s.Mirror}; },
+     .Set = [](S& s, int v) { s.Mirror = v != 0; }},
+    {.Id = TOptionId::AutoTurn,
+     .Kind = TOptionKind::Choice,
+     .Caption = "正立／倒立",
+     .CliName = "--auto-turn",
+     .Help = "正立／倒立:",
+     .Default = 0,
+     .Choices = kAutoTurnChoices,
+     .Get = [](const S& s) { return static_cast<int>(s.AutoTurn); },
+     .Set = [](S& s, int v) { s.AutoTurn = static_cast<TAutoTurn>(v); }},
+    {.Id = TOptionId::SaveFormat,
+     .Kind = TOptionKind::Text,
+     .Caption = "保存形式",
+     .CliName = "--format",
+     .Help = "保存形式",
+     .Choices = kSaveFormatItems,
+     .DefaultText = "AUTO",
+     .Note = "; ほかの文字列はそのまま使われ, 何も書かれません",
+     .TextField = &S::SaveFormat},
+    {.Id = TOptionId::NameCase,
+     .Kind = TOptionKind::Choice,
+     .Caption = "CharaCase",
+     .CliName = "--case",
+     .Help = "CharaCase: ファイル名の大文字・小文字:",
+     .Default = 0,
+     .Choices = kNameCaseChoices,
+     .Get = [](const S& s) { return static_cast<int>(s.NameCase); },
+     .Set = [](S& s, int v) { s.NameCase = static_cast<TNameCase>(v); }},
+    {.Id = TOptionId::JPEGQuality,
+     .Kind = TOptionKind::Integer,
+     .Caption = "圧縮率",
+     .CliName = "--quality",
+     .Help = "JPEG 圧縮率",
+     .Min = 35,
+     .Max = 99,
+     .Default = 90,
+     .Get = [](const S& s) { return s.JPEGQuality; },
+     .Set = [](S& s, int v) { s.JPEGQuality = v; }},
+    {.Id = TOptionId::Progressive,
+     .Kind = TOptionKind::Switch,
+     .Caption = "プログレッシブ",
+     .CliName = "--progressive",
+     .Help = "プログレッシブ JPEG",
+     .Default = 0,
+     .Get = [](const S& s) { return int{s.Progressive}; },
+     .Set = [](S& s, int v) { s.Progressive = v != 0; }},
+    {.Id = TOptionId::Jobs,
+     .Kind = TOptionKind::Integer,
+     .Caption = "同時に変換する項目の数",
+     .CliName = "--jobs",
+     .Help = "同時に変換する項目の数",
+     .Min = 1,
+     .Max = 64,
+     .Default = 1,
+     .Note = "; 出力は順に変換した場合と同じ",
+     .InWindow = false,
+     .Get = [](const S& s) { return s.Jobs; },
+     .Set = [](S& s, int v) { s.Jobs = v; }},
+};
+
+constexpr bool RowsInIdOrder() {
+    for (std::size_t i = 0; i < std::size(kRows); ++i)
+        if (static_cast<std::size_t>(kRows[i].Id) != i) return false;
+    return std::size(kRows) == static_cast<std::size_t>(TOptionId::Jobs) + 1;
+}
+static_assert(RowsInIdOrder(), "one row per TOptionId, in its order");
+
+}  // namespace
+
+std::span<const TOptionRow> OptionTable() { return kRows; }
+
+const TOptionRow& OptionRow(TOptionId id) { return kRows[static_cast<std::size_t>(id)]; }
+
+std::string FormatOptionValue(const TOptionRow& row, int value) {
+    if (row.Scale == 1) return std::to_string(value);
+    const int magnitude = std::abs(value);
+    std::string text = std::to_string(magnitude / row.Scale) + "." + std::to_string(magnitude % row.Scale);
+    return value < 0 ? "-" + text : text;
+}
+
+namespace {
+
+// Help, range or items, and default.
+std::string OptionSummary(const TOptionRow& row) {
+    std::string text(row.Help);
+    switch (row.Kind) {
+        case TOptionKind::Integer:
+        case TOptionKind::Tenths:
+            return text + " " + FormatOptionValue(row, row.Min) + " .. " + FormatOptionValue(row, row.Max) +
+                   " (既定 " + FormatOptionValue(row, row.Default) + ")";
+        case TOptionKind::Switch:
+            return text + " (既定 " + (row.Default ? "--" : "--no-") + std::string(row.CliName.substr(2)) + ")";
+        case TOptionKind::Choice: {
+            for (std::size_t i = 0; i < row.Choices.size(); ++i) {
+                text += i == 0 ? " " : " / ";
+                text += row.Choices[i].Caption;
+            }
+            return text + " (既定 " + std::string(row.Choices[static_cast<std::size_t>(row.Default)].Name) + ")";
+        }
+        case TOptionKind::Text:
+            return text + " (既定 " + std::string(row.DefaultText) + ")";
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string OptionSynopsis(const TOptionRow& row) {
+    std::string text(row.CliName);
+    switch (row.Kind) {
+        case TOptionKind::Integer:
+            return text + " N";
+        case TOptionKind::Tenths:
+            return text + " X.X";
+        case TOptionKind::Switch:
+            return text;
+        case TOptionKind::Choice:
+        case TOptionKind::Text: {
+            for (std::size_t i = 0; i < row.Choices.size(); ++i) {
+                text += i == 0 ? ' ' : '|';
+                text += row.Choices[i].Name;
+            }
+            return text;
+        }
+    }
+    return text;
+}
+
+std::string OptionDescription(const TOptionRow& row) {
+    return OptionSummary(row) + std::string(row.Note);
+}
+
+void ApplyDefaults(TConversionSettings& settings) {
+    for (const TOptionRow& row : kRows) {
+        if (row.Kind == TOptionKind::Text)
+            settings.*row.TextField = std::string(row.DefaultText);
+        else
+            row.Set(settings, row.Default);
+    }
+}
+
+}  // namespace corvane
