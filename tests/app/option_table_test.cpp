@@ -78,7 +78,9 @@ TEST(OptionTable, ChoicesAndSwitchesReachTheRecord) {
             const int past = static_cast<int>(row.Choices.size());
             TConversionSettings held;
             row.Set(held, past);
-            if (row.Get(held) == past) EXPECT_FALSE(Valid(row, past)) << name;
+            if (row.Get(held) == past) {
+                EXPECT_FALSE(Valid(row, past)) << name;
+            }
             EXPECT_FALSE(Parses(name, "nonsense")) << name;
         } else if (row.Kind == TOptionKind::Switch) {
             const std::string off = "--no-" + name.substr(2);
