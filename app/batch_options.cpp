@@ -113,7 +113,8 @@ bool ParseTenths(const std::string& text, int& tenths) {
 TBatchOptions ParseBatchOptions(const std::vector<std::string>& args) {
     TBatchOptions o;
     // Options of the program itself; every conversion setting is a row of the option table.
-    const std::map<std::string, std::string*> ownWithValue{{"--list", &o.ListFile}, {"--dest", &o.Destination}};
+    const std::map<std::string, std::string*> ownWithValue{{"--list", &o.ListFile},
+                                                           {"--dest", &o.Destination}};
     const std::map<std::string, bool*> ownSwitches{{"--quiet", &o.Quiet}, {"--help", &o.Help}};
 
     bool optionsEnded = false;

@@ -201,13 +201,15 @@ std::string OptionSummary(const TOptionRow& row) {
             return text + " " + FormatOptionValue(row, row.Min) + " .. " + FormatOptionValue(row, row.Max) +
                    " (既定 " + FormatOptionValue(row, row.Default) + ")";
         case TOptionKind::Switch:
-            return text + " (既定 " + (row.Default ? "--" : "--no-") + std::string(row.CliName.substr(2)) + ")";
+            return text + " (既定 " + (row.Default ? "--" : "--no-") + std::string(row.CliName.substr(2)) +
+                   ")";
         case TOptionKind::Choice: {
             for (std::size_t i = 0; i < row.Choices.size(); ++i) {
                 text += i == 0 ? " " : " / ";
                 text += row.Choices[i].Caption;
             }
-            return text + " (既定 " + std::string(row.Choices[static_cast<std::size_t>(row.Default)].Name) + ")";
+            return text + " (既定 " + std::string(row.Choices[static_cast<std::size_t>(row.Default)].Name) +
+                   ")";
         }
         case TOptionKind::Text:
             return text + " (既定 " + std::string(row.DefaultText) + ")";
@@ -238,9 +240,7 @@ std::string OptionSynopsis(const TOptionRow& row) {
     return text;
 }
 
-std::string OptionDescription(const TOptionRow& row) {
-    return OptionSummary(row) + std::string(row.Note);
-}
+std::string OptionDescription(const TOptionRow& row) { return OptionSummary(row) + std::string(row.Note); }
 
 void ApplyDefaults(TConversionSettings& settings) {
     for (const TOptionRow& row : kRows) {

@@ -65,7 +65,7 @@ struct TOptionRow {
     int (*Get)(const TConversionSettings&) = nullptr;
     void (*Set)(TConversionSettings&, int) = nullptr;
     // Text.
-    std::string TConversionSettings::* TextField = nullptr;
+    std::string TConversionSettings::*TextField = nullptr;
 };
 
 // Every row, in the order of --help.

@@ -21,6 +21,7 @@
 #include "ui/file_list_box.h"
 #include "ui/fonts.h"
 #include "ui/list_box.h"
+#include "ui/option_controls.h"
 #include "ui/path_label.h"
 #include "ui/radio_group.h"
 #include "ui/text_bytes.h"
@@ -72,19 +73,11 @@ QComboBox* MakeEditableCombo(QWidget* parent, const QStringList& items, QRect ge
     return combo;
 }
 
-TSpinEx* MakeSpin(QWidget* parent, QRect geometry, int minValue, int maxValue, int increment, TSpinType type,
-                  unsigned short mulOrDiv, int value) {
+TSpinEx* MakeSpin(QWidget* parent, QRect geometry, const TOptionRow& row) {
     auto* spin = new TSpinEx(parent);
     spin->setGeometry(geometry);
     spin->SetAlignment(Qt::AlignRight);
-    // Bounds and factor before the mode, the mode before the value, so the
-    // value is shown in its final form.
-    spin->SetMinValue(minValue);
-    spin->SetMaxValue(maxValue);
-    spin->SetIncrement(increment);
-    spin->SetMulOrDiv(mulOrDiv);
-    spin->SetSpinType(type);
-    spin->SetValue(value);
+    ConfigureSpin(*spin, row);
     return spin;
 }
 
@@ -197,55 +190,70 @@ void TForm1::CreateBatchList(QWidget* client) {
 }
 
 void TForm1::CreateOptions(QWidget* client) {
-    Label4 = MakeLabel(client, QStringLiteral("保存形式"), 241, 192);
-    ComboBox1 = MakeEditableCombo(
-        client, {QStringLiteral("AUTO"), QStringLiteral(".bmp"), QStringLiteral(".jpg")}, {304, 192, 73, 20});
+    using enum TOptionId;
+    const auto row = [](TOptionId id) -> const TOptionRow& { return OptionRow(id); };
+    const auto checkBox = [&](QWidget* parent, TOptionId id, QRect geometry) {
+        return MakeCheckBox(parent, OptionCaption(row(id)), geometry, row(id).Default != 0);
+    };
+    const auto radioGroup = [&](QWidget* parent, TOptionId id, QRect geometry) {
+        auto* group = new TRadioGroup(OptionCaption(row(id)), OptionItems(row(id)), parent);
+        group->setGeometry(geometry);
+        group->SetItemIndex(row(id).Default);
+        return group;
+    };
+
+    Label4 = MakeLabel(client, OptionCaption(row(SaveFormat)), 241, 192);
+    ComboBox1 = MakeEditableCombo(client, OptionItems(row(SaveFormat)), {304, 192, 73, 20});
+    ComboBox1->setCurrentText(QString::fromUtf8(row(SaveFormat).DefaultText.data(),
+                                                static_cast<qsizetype>(row(SaveFormat).DefaultText.size())));
 
     GroupBox3 = new QGroupBox(QStringLiteral("JPEGオプション"), client);
     GroupBox3->setGeometry(240, 213, 137, 60);
-    SpinEx5 = MakeSpin(GroupBox3, {72, 16, 49, 21}, 35, 99, 1, stNone, 1, 90);
-    Label5 = MakeLabel(GroupBox3, QStringLiteral("圧縮率"), 16, 12);
+    SpinEx5 = MakeSpin(GroupBox3, {72, 16, 49, 21}, row(JPEGQuality));
+    Label5 = MakeLabel(GroupBox3, OptionCaption(row(JPEGQuality)), 16, 12);
     Label1 = MakeLabel(GroupBox3, QStringLiteral("(99：非圧縮)"), 8, 26);
-    CheckBox14 = MakeCheckBox(GroupBox3, QStringLiteral("プログレッシブ"), {8, 40, 97, 17}, false);
+    CheckBox14 = checkBox(GroupBox3, Progressive, {8, 40, 97, 17});
 
-    RadioGroup1 =
-        new TRadioGroup(QStringLiteral("CharaCase"),
-                        {QStringLiteral("None"), QStringLiteral("Lower"), QStringLiteral("Uper")}, client);
-    RadioGroup1->setGeometry(400, 216, 73, 57);
-    RadioGroup1->SetItemIndex(0);
+    RadioGroup1 = radioGroup(client, NameCase, {400, 216, 73, 57});
 
     GroupBox4 = new QGroupBox(QStringLiteral("回転"), client);
     GroupBox4->setGeometry(240, 272, 273, 49);
     Label3 = MakeLabel(GroupBox4, QStringLiteral("角度(＋左)"), 32, 8);
-    SpinEx6 = MakeSpin(GroupBox4, {8, 24, 57, 21}, -3600, 3600, 900, stDiv, 10, 0);
+    SpinEx6 = MakeSpin(GroupBox4, {8, 24, 57, 21}, row(Angle));
     Label2 = MakeLabel(GroupBox4, QStringLiteral("deg"), 72, 32);
-    CheckBox10 = MakeCheckBox(GroupBox4, QStringLiteral("Circum"), {104, 18, 57, 15}, true);
-    CheckBox15 = MakeCheckBox(GroupBox4, QStringLiteral("Mrror"), {104, 32, 49, 15}, false);
-    Label8 = MakeLabel(GroupBox4, QStringLiteral("正立／倒立"), 184, 8);
-    ComboBox2 = MakeEditableCombo(
-        GroupBox4,
-        {QStringLiteral("無し"), QStringLiteral("正立（Portraite）"), QStringLiteral("倒立（Landscape）")},
-        {168, 24, 97, 20});
+    CheckBox10 = checkBox(GroupBox4, Circum, {104, 18, 57, 15});
+    CheckBox15 = checkBox(GroupBox4, Mirror, {104, 32, 49, 15});
+    Label8 = MakeLabel(GroupBox4, OptionCaption(row(AutoTurn)), 184, 8);
+    ComboBox2 = MakeEditableCombo(GroupBox4, OptionItems(row(AutoTurn)), {168, 24, 97, 20});
+    ComboBox2->setCurrentIndex(row(AutoTurn).Default);
 
-    RadioGroup2 = new TRadioGroup(QStringLiteral("順位"),
-                                  {QStringLiteral("色調優先"), QStringLiteral("ガンマ補正優先")}, client);
-    RadioGroup2->setGeometry(240, 328, 137, 41);
-    RadioGroup2->SetItemIndex(0);
+    RadioGroup2 = radioGroup(client, ToneFirst, {240, 328, 137, 41});
 
     GroupBox2 = new QGroupBox(QStringLiteral("ガンマ補正(1.0：無補正)"), client);
     GroupBox2->setGeometry(240, 376, 137, 49);
-    CheckBox12 = MakeCheckBox(GroupBox2, QStringLiteral("逆変換"), {8, 24, 57, 17}, true);
-    SpinEx4 = MakeSpin(GroupBox2, {72, 20, 57, 21}, 1, 27, 1, stDiv, 10, 18);
+    CheckBox12 = checkBox(GroupBox2, GammaInverse, {8, 24, 57, 17});
+    SpinEx4 = MakeSpin(GroupBox2, {72, 20, 57, 21}, row(Gamma));
 
     GroupBox1 = new QGroupBox(QStringLiteral("色調"), client);
     GroupBox1->setGeometry(376, 328, 137, 97);
-    Label63 = MakeLabel(GroupBox1, QStringLiteral("明るさ"), 8, 16);
-    SpinEx1 = MakeSpin(GroupBox1, {72, 8, 57, 21}, -255, 255, 1, stNone, 1, 0);
-    Label64 = MakeLabel(GroupBox1, QStringLiteral("コントラスト"), 8, 40);
-    SpinEx2 = MakeSpin(GroupBox1, {72, 32, 57, 21}, -127, 127, 1, stNone, 1, 0);
+    Label63 = MakeLabel(GroupBox1, OptionCaption(row(Brightness)), 8, 16);
+    SpinEx1 = MakeSpin(GroupBox1, {72, 8, 57, 21}, row(Brightness));
+    Label64 = MakeLabel(GroupBox1, OptionCaption(row(Contrast)), 8, 40);
+    SpinEx2 = MakeSpin(GroupBox1, {72, 32, 57, 21}, row(Contrast));
     Label65 = MakeLabel(GroupBox1, QStringLiteral("レベル(1.0：無補正)"), 8, 56);
-    CheckBox11 = MakeCheckBox(GroupBox1, QStringLiteral("逆変換"), {8, 72, 57, 17}, false);
-    SpinEx3 = MakeSpin(GroupBox1, {72, 72, 57, 21}, 1, 27, 1, stDiv, 10, 10);
+    CheckBox11 = checkBox(GroupBox1, LevelInverse, {8, 72, 57, 17});
+    SpinEx3 = MakeSpin(GroupBox1, {72, 72, 57, 21}, row(Level));
+
+    optionControls_ = {{Brightness, SpinEx1},      {Contrast, SpinEx2},    {Level, SpinEx3},
+                       {LevelInverse, CheckBox11}, {Gamma, SpinEx4},       {GammaInverse, CheckBox12},
+                       {ToneFirst, RadioGroup2},   {Angle, SpinEx6},       {Circum, CheckBox10},
+                       {Mirror, CheckBox15},       {AutoTurn, ComboBox2},  {SaveFormat, ComboBox1},
+                       {NameCase, RadioGroup1},    {JPEGQuality, SpinEx5}, {Progressive, CheckBox14}};
+}
+
+QWidget* TForm1::OptionControl(TOptionId id) const {
+    const auto it = optionControls_.find(id);
+    return it == optionControls_.end() ? nullptr : it->second;
 }
 
 void TForm1::CreateMenu() {

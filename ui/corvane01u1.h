@@ -5,11 +5,13 @@
 
 #include <QMainWindow>
 #include <exception>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/conversion_settings.h"
+#include "app/option_table.h"
 #include "app/runner_host.h"
 #include "ui/corvane01u2.h"
 #include "ui/dialogs.h"
@@ -139,8 +141,11 @@ public:
     void BatchListRefresh();
     // Run button and selected-count label.
     void ApplyRunButtonRule();
-    // The option values a run takes.
+    // The option values a run takes: every row of the option table the
+    // window has a control for, read through that control.
     TConversionSettings ReadSettings() const;
+    // The control of an option row, or null for a row the window lacks.
+    QWidget* OptionControl(TOptionId id) const;
     // ComboBox2's item whose text equals the box's text exactly, else -1.
     int ComboBox2Index() const;
     // Opens an existing help page with `browser`; a start failure is shown.
@@ -206,6 +211,7 @@ private:
 
     std::unique_ptr<TDialogs> dialogs_;
     TDriveFolders driveFolders_;
+    std::map<TOptionId, QWidget*> optionControls_;  // widgets owned by the window
     bool running_ = false;
     bool waitCursor_ = false;
     int progressStep_ = 1;

@@ -71,7 +71,8 @@ TEST(OptionTable, ChoicesAndSwitchesReachTheRecord) {
         const std::string name(row.CliName);
         if (row.Kind == TOptionKind::Choice) {
             for (std::size_t i = 0; i < row.Choices.size(); ++i) {
-                const TBatchOptions o = ParseBatchOptions({name, std::string(row.Choices[i].Name), "--list", "l"});
+                const TBatchOptions o =
+                    ParseBatchOptions({name, std::string(row.Choices[i].Name), "--list", "l"});
                 EXPECT_EQ(row.Get(o.Settings), static_cast<int>(i)) << name;
             }
             // An index past the items is refused where the record can hold one.

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -19,6 +20,7 @@
 #include "ui/directory_list_box.h"
 #include "ui/file_list_box.h"
 #include "ui/list_box.h"
+#include "ui/option_controls.h"
 #include "ui/path_label.h"
 #include "ui/radio_group.h"
 #include "ui_test_main.h"
@@ -112,6 +114,68 @@ private slots:
         QVERIFY(read.NameCase == defaults.NameCase);
         QCOMPARE(read.JPEGQuality, defaults.JPEGQuality);
         QCOMPARE(read.Progressive, defaults.Progressive);
+    }
+
+    // Every control of an option stands for its row of the option table:
+    // range, step, scale, caption, items and default; and a run reads each
+    // control through that row.
+    void optionControlsFollowTheTable() {
+        TForm1& f = *form_;
+        for (const TOptionRow& row : OptionTable()) {
+            const QByteArray name = QByteArray(row.CliName.data(), row.CliName.size());
+            QWidget* control = f.OptionControl(row.Id);
+            QVERIFY2((control != nullptr) == row.InWindow, name);
+            if (!control) continue;
+            TConversionSettings expected;
+            if (auto* spin = qobject_cast<TSpinEx*>(control)) {
+                QCOMPARE(spin->MinValue(), row.Min);
+                QCOMPARE(spin->MaxValue(), row.Max);
+                QCOMPARE(spin->Increment(), row.Step);
+                QCOMPARE(int(spin->MulOrDiv()), row.Scale);
+                QCOMPARE(spin->SpinType(), row.Scale == 1 ? stNone : stDiv);
+                QCOMPARE(spin->Value(), row.Default);
+                QCOMPARE(spin->text(), QString::fromStdString(FormatOptionValue(row, row.Default)));
+                spin->SetValue(row.Min);
+                row.Set(expected, row.Min);
+            } else if (auto* box = qobject_cast<QCheckBox*>(control)) {
+                QCOMPARE(box->text(), OptionCaption(row));
+                QCOMPARE(box->isChecked(), row.Default != 0);
+                box->setChecked(!box->isChecked());
+                row.Set(expected, row.Default ? 0 : 1);
+            } else if (auto* group = qobject_cast<TRadioGroup*>(control)) {
+                QCOMPARE(group->title(), OptionCaption(row));
+                QCOMPARE(group->Count(), int(row.Choices.size()));
+                for (int i = 0; i < group->Count(); ++i)
+                    QCOMPARE(group->Button(i)->text(), OptionItems(row)[i]);
+                QCOMPARE(group->ItemIndex(), row.Default);
+                group->SetItemIndex(group->Count() - 1);
+                row.Set(expected, group->Count() - 1);
+            } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
+                QStringList items;
+                for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
+                QCOMPARE(items, OptionItems(row));
+                combo->setCurrentIndex(combo->count() - 1);
+                if (row.Kind == TOptionKind::Text) {
+                    QCOMPARE(QString::fromUtf8(row.DefaultText.data(), row.DefaultText.size()), items[0]);
+                    expected.*row.TextField = items.last().toStdString();
+                } else {
+                    QCOMPARE(row.Default, 0);
+                    row.Set(expected, combo->count() - 1);
+                }
+            } else {
+                QFAIL(name);
+            }
+            // Only this option differs from the defaults in what the window reads.
+            const TConversionSettings read = f.ReadSettings();
+            for (const TOptionRow& other : OptionTable()) {
+                if (other.Kind == TOptionKind::Text)
+                    QCOMPARE(read.*other.TextField, expected.*other.TextField);
+                else
+                    QVERIFY2(other.Get(read) == other.Get(expected), name + " / " + other.CliName.data());
+            }
+            form_.reset();
+            init();
+        }
     }
 
     // Nothing cut off: every control inside its parent, the whole layout

@@ -8,34 +8,21 @@
 #include <QToolButton>
 #include <climits>
 
+#include "ui/option_controls.h"
 #include "ui_test_main.h"
 
 using namespace corvane;
 
 namespace {
 
-// The six boxes of the main window, by their settings.
+// Boxes of the main window, made from their option rows as the window makes them.
 enum Box { Brightness, Level, Gamma, Angle, Quality };
 
 std::unique_ptr<TSpinEx> MakeBox(Box box) {
+    const TOptionId ids[] = {TOptionId::Brightness, TOptionId::Level, TOptionId::Gamma, TOptionId::Angle,
+                             TOptionId::JPEGQuality};
     auto spin = std::make_unique<TSpinEx>();
-    struct Config {
-        int min, max, increment;
-        TSpinType type;
-        unsigned short mulOrDiv;
-        int value;
-    };
-    const Config configs[] = {
-        {-255, 255, 1, stNone, 1, 0},     {1, 27, 1, stDiv, 10, 10},  {1, 27, 1, stDiv, 10, 18},
-        {-3600, 3600, 900, stDiv, 10, 0}, {35, 99, 1, stNone, 1, 90},
-    };
-    const Config& c = configs[box];
-    spin->SetMinValue(c.min);
-    spin->SetMaxValue(c.max);
-    spin->SetIncrement(c.increment);
-    spin->SetMulOrDiv(c.mulOrDiv);
-    spin->SetSpinType(c.type);
-    spin->SetValue(c.value);
+    ConfigureSpin(*spin, OptionRow(ids[box]));
     return spin;
 }
 
