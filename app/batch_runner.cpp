@@ -1,7 +1,5 @@
 #include "app/batch_runner.h"
 
-#include <exception>
-#include <new>
 #include <string>
 
 #include "app/batch_list_ops.h"
@@ -9,23 +7,6 @@
 #include "imaging/errors.h"
 
 namespace corvane {
-
-namespace {
-
-// The message of whatever ended the run, as the error display gets it.
-std::string FailureMessage() {
-    try {
-        throw;
-    } catch (const std::bad_alloc&) {
-        return "メモリが足りません";
-    } catch (const std::exception& e) {
-        return e.what();
-    } catch (...) {
-        return "不明なエラー";
-    }
-}
-
-}  // namespace
 
 bool RunBatch(TRunnerHost& host, const TConversionSettings& settings, PathStyle style) {
     return RunBatchWith(host, settings, style, [&](TRunnerHost& h, int count) {
@@ -47,7 +28,7 @@ bool RunBatchWith(TRunnerHost& host, const TConversionSettings& settings, PathSt
         ValidateSettings(settings);
         selected = SelectionEntries(host.Selection(), style);
     } catch (...) {
-        host.ShowError(ErrorDisplayText(FailureMessage()));
+        host.ShowError(FailureText());
         return false;
     }
 
@@ -75,11 +56,11 @@ bool RunBatchWith(TRunnerHost& host, const TConversionSettings& settings, PathSt
     } catch (...) {
         // The list keeps its entries; no beep and no final box. The selection
         // update runs again so the run button follows its rule.
-        const std::string message = FailureMessage();
+        const std::string text = FailureText();
         if (waitCursor) host.EndWaitCursor();
         if (progress) host.ProgressDestroy();
         host.RefreshFileList();
-        host.ShowError(ErrorDisplayText(message));
+        host.ShowError(text);
         return false;
     }
 

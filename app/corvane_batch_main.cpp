@@ -59,8 +59,8 @@ int main(int argc, char** argv) {
         Print(stderr,
               "corvane-batch: " + std::string(e.what()) + "\n(corvane-batch --help で使い方を表示します)\n");
         return 2;
-    } catch (const std::exception& e) {
-        Print(stderr, "corvane-batch: " + ErrorDisplayText(e.what()) + "\n");
+    } catch (...) {
+        Print(stderr, "corvane-batch: " + FailureText() + "\n");
         return 2;
     }
 
@@ -68,8 +68,13 @@ int main(int argc, char** argv) {
         host.OnProgress = [](const std::string& line1, const std::string& line2) {
             if (line1 != kPreparingText) Print(stderr, line1 + "\n" + line2 + "\n");
         };
-    if (!RunBatchParallel(host, options.Settings, options.Settings.Jobs)) {
-        Print(stderr, host.ErrorText + "\n");
+    try {
+        if (!RunBatchParallel(host, options.Settings, options.Settings.Jobs)) {
+            Print(stderr, host.ErrorText + "\n");
+            return 1;
+        }
+    } catch (...) {
+        Print(stderr, "corvane-batch: " + FailureText() + "\n");
         return 1;
     }
     Print(stdout, host.FinishedText + "\n");

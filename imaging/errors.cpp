@@ -1,12 +1,13 @@
 #include "imaging/errors.h"
 
+#include <new>
+
 namespace corvane {
 
 EJPEG::EJPEG(int messageCode)
     : ECorvaneError("JPEG エラー #" + std::to_string(messageCode)), code_(messageCode) {}
 
-EFOpenError::EFOpenError(const std::string& path)
-    : ECorvaneError("ファイル " + path + " は開けません") {}
+EFOpenError::EFOpenError(const std::string& path) : ECorvaneError("ファイル " + path + " は開けません") {}
 
 EFCreateError::EFCreateError(const std::string& path)
     : ECorvaneError("ファイル " + path + " を作成できません") {}
@@ -19,9 +20,20 @@ EListError::EListError(int index)
     : ECorvaneError("リストのインデックスが範囲を超えています (" + std::to_string(index) + ")") {}
 
 std::string ErrorDisplayText(const std::string& message) {
-    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.')
-        return message + ".";
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
     return message;
+}
+
+std::string FailureText(std::exception_ptr failure) {
+    try {
+        if (failure) std::rethrow_exception(failure);
+    } catch (const std::bad_alloc&) {
+        return ErrorDisplayText("メモリが足りません");
+    } catch (const std::exception& e) {
+        return ErrorDisplayText(e.what());
+    } catch (...) {
+    }
+    return ErrorDisplayText("不明なエラー");
 }
 
 }  // namespace corvane

@@ -2,6 +2,7 @@
 // system's own message text (UTF-8); a handler at the edge shows it.
 #pragma once
 
+#include <exception>
 #include <stdexcept>
 #include <string>
 
@@ -63,5 +64,11 @@ public:
 // The error display's text: a "." is appended when the message's last
 // character sorts after "." (any multibyte last character does).
 std::string ErrorDisplayText(const std::string& message);
+
+// The one way a failure becomes the text a user sees, in every window
+// handler, the runner, corvane-batch and the programs' main: the message of
+// the exception with the display's "." rule; "メモリが足りません" when memory
+// ran out, "不明なエラー" for anything that carries no message.
+std::string FailureText(std::exception_ptr failure = std::current_exception());
 
 }  // namespace corvane

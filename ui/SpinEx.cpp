@@ -17,6 +17,8 @@
 #include <memory>
 #include <optional>
 
+#include "imaging/errors.h"
+
 namespace corvane {
 
 namespace {
@@ -165,10 +167,10 @@ TSpinEx::TSpinEx(QWidget* parent) : QLineEdit(parent) {
     auto step = [this](void (TSpinEx::*stepFn)()) {
         try {
             (this->*stepFn)();
-        } catch (const std::exception& e) {
+        } catch (...) {
             button_->UpButton()->setDown(false);
             button_->DownButton()->setDown(false);
-            emit Failed(QString::fromUtf8(e.what()));
+            emit Failed(QString::fromStdString(FailureText()));
         }
     };
     connect(button_, &TSpinButton::UpClick, this, [step] { step(&TSpinEx::StepUp); });

@@ -93,7 +93,8 @@ signals:
     void KeyPress(QChar key);
     // Focus left the control, after the exit rule rewrote the text.
     void Exit();
-    // A step of the arrows failed (the repetition has stopped).
+    // A step of the arrows failed (the repetition has stopped); the text is
+    // the one the error display shows.
     void Failed(const QString& message);
 
 protected:

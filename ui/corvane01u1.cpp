@@ -337,7 +337,7 @@ void TForm1::Connect() {
     on(About1, &QAction::triggered, &TForm1::About1Click);
 
     // Failures inside the controls' own slots reach the error display.
-    auto show = [this](const QString& message) { ShowErrorMessage(message.toUtf8().constData()); };
+    auto show = [this](const QString& text) { ShowErrorText(text.toStdString()); };
     connect(DriveComboBox1, &TDriveComboBox::Failed, this, show);
     connect(DriveComboBox2, &TDriveComboBox::Failed, this, show);
     for (TSpinEx* spin : {SpinEx1, SpinEx2, SpinEx3, SpinEx4, SpinEx5, SpinEx6})
@@ -356,9 +356,9 @@ void TForm1::FormCreate() {
     SaveDialog1.InitialDir = OpenDialog1.InitialDir;
 }
 
-void TForm1::ShowErrorMessage(const char* message) noexcept {
+void TForm1::ShowErrorText(const std::string& text) noexcept {
     try {
-        dialogs_->ShowError(this, QString::fromUtf8(ErrorDisplayText(message)));
+        dialogs_->ShowError(this, QString::fromStdString(text));
     } catch (...) {
         // Nothing is left to report with.
     }

@@ -13,6 +13,7 @@
 #include "app/conversion_settings.h"
 #include "app/option_table.h"
 #include "app/runner_host.h"
+#include "imaging/errors.h"
 #include "ui/corvane01u2.h"
 #include "ui/dialogs.h"
 #include "ui/drive_combo_box.h"
@@ -201,13 +202,12 @@ private:
     void Guarded(F&& handler) noexcept {
         try {
             handler();
-        } catch (const std::exception& e) {
-            ShowErrorMessage(e.what());
         } catch (...) {
-            ShowErrorMessage("Unknown exception");
+            ShowErrorText(FailureText());
         }
     }
-    void ShowErrorMessage(const char* message) noexcept;
+    // Shows a text that already is the user's (FailureText's) in the error box.
+    void ShowErrorText(const std::string& text) noexcept;
 
     std::unique_ptr<TDialogs> dialogs_;
     TDriveFolders driveFolders_;

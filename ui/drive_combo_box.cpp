@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "imaging/errors.h"
 #include "ui/directory_list_box.h"
 
 namespace corvane {
@@ -53,8 +54,8 @@ TDriveComboBox::TDriveComboBox(TDriveFolders& folders, QWidget* parent)
     connect(this, &QComboBox::activated, this, [this](int index) {
         try {
             SetDrive(itemText(index));
-        } catch (const std::exception& e) {
-            emit Failed(QString::fromUtf8(e.what()));
+        } catch (...) {
+            emit Failed(QString::fromStdString(FailureText()));
         }
     });
 }

@@ -13,36 +13,16 @@
 
 namespace corvane {
 
-namespace {
-
-// Whatever way the run ends, nothing of it stays up: the progress window
-// (always on top) goes, the cursor comes back, and after a failure the
-// selection update puts the run button back under its rule.
-class TRunScope {
-public:
-    explicit TRunScope(TForm1& form, bool& running) : form_(form), running_(running) { running_ = true; }
-    ~TRunScope() {
-        form_.Form2.reset();
-        form_.EndWaitCursor();
-        if (!succeeded) form_.FileListBox1Change();
-        running_ = false;
-    }
-    TRunScope(const TRunScope&) = delete;
-    TRunScope& operator=(const TRunScope&) = delete;
-
-    bool succeeded = false;
-
-private:
-    TForm1& form_;
-    bool& running_;
-};
-
-}  // namespace
-
 void TForm1::BitBtn1Click() {
     if (running_) return;
-    TRunScope scope(*this, running_);
-    scope.succeeded = RunBatch(*this, ReadSettings());
+    // The runner owns the run's clean-up (progress window, cursor, selection
+    // update); the window only knows that a run is under way.
+    running_ = true;
+    struct TRunning {
+        bool& flag;
+        ~TRunning() { flag = false; }
+    } running{running_};
+    RunBatch(*this, ReadSettings());
 }
 
 TFileSelection TForm1::Selection() {

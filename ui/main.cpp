@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QScreen>
-#include <exception>
 
 #include "app/memory_policy.h"
 #include "imagefiles/jpeg_image.h"
@@ -28,9 +27,9 @@ int main(int argc, char* argv[]) {
         corvane::TForm1 form;
         form.show();
         return QApplication::exec();
-    } catch (const std::exception& e) {
+    } catch (...) {
         QMessageBox::critical(nullptr, QStringLiteral("Corvane"),
-                              QString::fromUtf8(corvane::ErrorDisplayText(e.what())));
+                              QString::fromStdString(corvane::FailureText()));
         return 1;
     }
 }

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 
 #include "app/batch_entry.h"
@@ -156,6 +157,29 @@ TEST_F(BatchCli, TwoJobsWriteWhatOneJobWrites) {
                   .status,
               0);
     EXPECT_TRUE(Files(dir / "a") == Files(dir / "b"));
+}
+
+// Memory running out while the list is read reads as it does in a run, not
+// as the allocator's own name for it.
+TEST_F(BatchCli, OutOfMemoryReadsAsTheSystemSaysIt) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "a limited address space and the address sanitizer's shadow do not mix";
+#else
+    const std::string list = dir / "big.csv";
+    {
+        std::ofstream out(list, std::ios::binary);
+        const std::string line(1 << 20, 'x');
+        for (int i = 0; i < 120; ++i) out << line;  // one 120 MB entry
+    }
+    Result r;
+    const std::string cmd = "ulimit -v 102400; " + std::string(CORVANE_BATCH_EXE) + " --list " + list + " >" +
+                            (dir / "stdout") + " 2>" + (dir / "stderr") + " </dev/null";
+    const int raw = std::system(cmd.c_str());
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    r.err = ReadBytes(dir / "stderr");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "corvane-batch: メモリが足りません.\n");
+#endif
 }
 
 }  // namespace
