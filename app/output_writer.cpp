@@ -1,5 +1,6 @@
 #include "app/output_writer.h"
 
+#include "app/letter_case.h"
 #include "imagefiles/bmp_writer.h"
 #include "imagefiles/jpeg_image.h"
 

@@ -1,19 +1,14 @@
 #include "app/paths.h"
 
-#include <locale.h>
-#include <wctype.h>
-
 #include <cstddef>
-#include <cstdint>
 #include <vector>
+
+#include "app/letter_case.h"
+#include "app/text_encoding.h"
 
 namespace corvane {
 
 namespace {
-
-// Lead bytes of a Shift-JIS double-byte character. The byte after one is its
-// trail byte, which may have any value from 0x40 on, 0x5C ("\") included.
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 // Calls f(index) for every byte that starts a character of its own: every
 // byte in the native style, every byte but trail bytes in the Windows style.
@@ -21,7 +16,8 @@ template <typename F>
 void ForEachCharStart(const std::string& s, PathStyle style, F f) {
     for (std::size_t i = 0; i < s.size(); ++i) {
         f(i);
-        if (style == PathStyle::Windows && IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size())
+        if (style == PathStyle::Windows && IsShiftJisLeadByte(static_cast<unsigned char>(s[i])) &&
+            i + 1 < s.size())
             ++i;
     }
 }
@@ -60,106 +56,6 @@ std::string FolderWithoutDrive(const std::string& path, const std::string& drive
     return folder.size() > drive.size() ? folder.substr(drive.size()) : std::string();
 }
 
-// ---- Unicode-aware case of UTF-8 text ----
-
-locale_t Utf8Locale() {
-    static const locale_t loc = [] {
-        for (const char* name : {"C.UTF-8", "C.utf8", "en_US.UTF-8"})
-            if (locale_t l = ::newlocale(LC_CTYPE_MASK, name, static_cast<locale_t>(0))) return l;
-        return static_cast<locale_t>(0);
-    }();
-    return loc;
-}
-
-bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
-
-// Decodes one well-formed UTF-8 character at s[i]; returns its length, or 0
-// when the bytes there are not well-formed (overlong forms, surrogates and
-// values past U+10FFFF included).
-std::size_t DecodeUtf8(const std::string& s, std::size_t i, char32_t& cp) {
-    const auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[i + k]); };
-    const std::size_t left = s.size() - i;
-    const unsigned char c = b(0);
-    if (c < 0x80) {
-        cp = c;
-        return 1;
-    }
-    if (c >= 0xC2 && c <= 0xDF && left >= 2 && IsContinuation(b(1))) {
-        cp = (char32_t{c} & 0x1F) << 6 | (b(1) & 0x3F);
-        return 2;
-    }
-    if (c >= 0xE0 && c <= 0xEF && left >= 3 && IsContinuation(b(1)) && IsContinuation(b(2))) {
-        if ((c == 0xE0 && b(1) < 0xA0) || (c == 0xED && b(1) > 0x9F)) return 0;
-        cp = (char32_t{c} & 0x0F) << 12 | char32_t(b(1) & 0x3F) << 6 | (b(2) & 0x3F);
-        return 3;
-    }
-    if (c >= 0xF0 && c <= 0xF4 && left >= 4 && IsContinuation(b(1)) && IsContinuation(b(2)) &&
-        IsContinuation(b(3))) {
-        if ((c == 0xF0 && b(1) < 0x90) || (c == 0xF4 && b(1) > 0x8F)) return 0;
-        cp = (char32_t{c} & 0x07) << 18 | char32_t(b(1) & 0x3F) << 12 | char32_t(b(2) & 0x3F) << 6 |
-             (b(3) & 0x3F);
-        return 4;
-    }
-    return 0;
-}
-
-void EncodeUtf8(char32_t cp, std::string& out) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-bool IsScalarValue(char32_t cp) { return cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF); }
-
-std::string MapUtf8Case(const std::string& text, bool upper) {
-    const locale_t loc = Utf8Locale();
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        char32_t cp = 0;
-        const std::size_t n = DecodeUtf8(text, i, cp);
-        if (n == 0) {
-            out += text[i++];  // not UTF-8: the byte stays as it is
-            continue;
-        }
-        char32_t mapped = cp;
-        if (loc) {
-            const auto wc = static_cast<wint_t>(cp);
-            mapped = static_cast<char32_t>(upper ? ::towupper_l(wc, loc) : ::towlower_l(wc, loc));
-        } else if (cp < 0x80) {
-            // Without a UTF-8 locale only ASCII letters can be mapped safely.
-            if (upper && cp >= 'a' && cp <= 'z') mapped = cp - 32;
-            if (!upper && cp >= 'A' && cp <= 'Z') mapped = cp + 32;
-        }
-        if (!IsScalarValue(mapped)) mapped = cp;
-        EncodeUtf8(mapped, out);
-        i += n;
-    }
-    return out;
-}
-
-std::string MapSingleByteCase(const std::string& text, bool upper) {
-    std::string out = text;
-    ForEachCharStart(out, PathStyle::Windows, [&](std::size_t i) {
-        char& c = out[i];
-        if (upper && c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-        if (!upper && c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    });
-    return out;
-}
-
 }  // namespace
 
 char PathDelimiter(PathStyle style) { return style == PathStyle::Windows ? '\\' : '/'; }
@@ -196,14 +92,6 @@ std::string ChangeFileExt(const std::string& path, const std::string& ext, PathS
 
 std::string LowerExt(const std::string& path, PathStyle style) {
     return LowerCaseText(ExtractFileExt(path, style), style);
-}
-
-std::string LowerCaseText(const std::string& text, PathStyle style) {
-    return style == PathStyle::Windows ? MapSingleByteCase(text, false) : MapUtf8Case(text, false);
-}
-
-std::string UpperCaseText(const std::string& text, PathStyle style) {
-    return style == PathStyle::Windows ? MapSingleByteCase(text, true) : MapUtf8Case(text, true);
 }
 
 bool SameFileName(const std::string& a, const std::string& b, PathStyle style) {

@@ -26,11 +26,6 @@ std::string ChangeFileExt(const std::string& path, const std::string& ext, PathS
 // Lower-cased extension for the reader and writer choice.
 std::string LowerExt(const std::string& path, PathStyle style);
 
-// Letter case of a whole text. Native: Unicode-aware mapping of each UTF-8
-// character (bytes that are not valid UTF-8 stay as they are). Windows:
-// single-byte ASCII letters only; double-byte characters are left alone.
-std::string LowerCaseText(const std::string& text, PathStyle style);
-std::string UpperCaseText(const std::string& text, PathStyle style);
 // Names compared as the style's file system does: exactly (native) or
 // without regard to the case of single-byte letters (Windows).
 bool SameFileName(const std::string& a, const std::string& b, PathStyle style);

@@ -69,5 +69,14 @@ TEST(OutputNames, MultibyteNamesStayIntact) {
               (TOutputTarget{"c:\\\x95\x5C\\\x83\x41.jpg", J}));
 }
 
+// The Shift-JIS name アイ.JPG (83 41 83 43) keeps its bytes under either case
+// rule; only a new extension is spelled as the save format gives it.
+TEST(OutputNames, NameThatIsNotUtf8KeepsItsBytes) {
+    const std::string name = "\x83\x41\x83\x43.JPG";
+    EXPECT_EQ(OutputPathFor("/o/", name, "AUTO", TNameCase::Lower).Path, "/o/" + name);
+    EXPECT_EQ(OutputPathFor("/o/", name, "AUTO", TNameCase::Upper).Path, "/o/" + name);
+    EXPECT_EQ(OutputPathFor("/o/", name, ".bmp", TNameCase::Upper).Path, "/o/\x83\x41\x83\x43.bmp");
+}
+
 }  // namespace
 }  // namespace corvane

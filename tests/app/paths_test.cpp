@@ -1,3 +1,4 @@
+#include "app/letter_case.h"
 #include "app/paths.h"
 
 #include <gtest/gtest.h>
@@ -88,14 +89,21 @@ TEST(PathsNative, CaseIsUnicodeAwareAndKeepsInvalidBytes) {
     EXPECT_EQ(UpperCaseText("photo é ω ж.jpg", N), "PHOTO É Ω Ж.JPG");
     EXPECT_EQ(LowerCaseText("PHOTO É Ω Ж.JPG", N), "photo é ω ж.jpg");
     EXPECT_EQ(UpperCaseText("写真ａ.jpg", N), "写真Ａ.JPG");
-    // Latin-1 bytes and a cut sequence are not UTF-8: they pass unchanged.
-    EXPECT_EQ(UpperCaseText("caf\xE9\xC3.jpg", N), "CAF\xE9\xC3.JPG");
-    EXPECT_EQ(LowerCaseText("\xC0\xAF"
-                            "A\xED\xA0\x80",
-                            N),
-              "\xC0\xAF"
-              "a\xED\xA0\x80");
     EXPECT_FALSE(SameFileName("Pics", "PICS", N));
+}
+
+// A name that is not UTF-8 as a whole keeps every byte: its ASCII-looking
+// bytes may be trail bytes of another encoding. Shift-JIS アイ is 83 41 83 43,
+// whose 41 and 43 read as "A" and "C".
+TEST(PathsNative, CaseLeavesNamesThatAreNotUtf8AsTheyAre) {
+    for (const std::string name : {"\x83\x41\x83\x43.JPG", "caf\xE9\xC3.jpg", "\xC3\xA9\xFF" "Ab.Jpg",
+                                   "\xC0\xAF"
+                                   "A\xED\xA0\x80"}) {
+        EXPECT_EQ(UpperCaseText(name, N), name);
+        EXPECT_EQ(LowerCaseText(name, N), name);
+    }
+    // The same bytes as UTF-8 é are mapped.
+    EXPECT_EQ(UpperCaseText("\xC3\xA9.jpg", N), "\xC3\x89.JPG");
 }
 
 }  // namespace
