@@ -5,8 +5,8 @@
 
 #include <cstring>
 
+#include "imaging/colour_rule.h"
 #include "imaging/errors.h"
-#include "imaging/tone_table.h"
 #include "imaging/transform_entry.h"
 
 namespace corvane {

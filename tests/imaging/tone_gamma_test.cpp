@@ -7,7 +7,9 @@
 #include <random>
 #include <stdexcept>
 
+#include "imaging/colour_rule.h"
 #include "imaging/curve_table.h"
+#include "imaging/pixel_kernels.h"
 #include "imaging/tone_table.h"
 #include "transform_test_support.h"
 
@@ -146,17 +148,17 @@ TEST(ToneGammaBitmap, EveryGammaKernelMatchesThePlainLookUp) {
     for (std::size_t i = 0; i < src.size(); ++i) src[i] = static_cast<std::uint8_t>(i < 256 ? i : rng());
     for (int code = 1; code <= kCurveRows; ++code) {
         const std::uint8_t* g = CurveRow(code);
-        const auto pairs = tone_kernels::GammaPairTable(g);
+        const auto pairs = pixel_kernels::GammaPairTable(g);
         for (std::size_t n = 0; n <= src.size(); n += (n < 140 ? 1 : 37)) {
             std::vector<std::uint8_t> want(n), got(n);
             for (std::size_t i = 0; i < n; ++i) want[i] = g[src[i]];
             if (!pairs.empty()) {
-                tone_kernels::GammaPairBytes(src.data(), got.data(), n, pairs.data(), g);
+                pixel_kernels::GammaPairBytes(src.data(), got.data(), n, pairs.data(), g);
                 ASSERT_EQ(got, want) << "pairs, code " << code << " length " << n;
             }
-            if (tone_kernels::HasBytePermute()) {
+            if (pixel_kernels::HasBytePermute()) {
                 std::vector<std::uint8_t> inPlace(src.begin(), src.begin() + static_cast<std::ptrdiff_t>(n));
-                tone_kernels::GammaBytesPermute(inPlace.data(), inPlace.data(), n, g);
+                pixel_kernels::GammaBytesPermute(inPlace.data(), inPlace.data(), n, g);
                 ASSERT_EQ(inPlace, want) << "permute, code " << code << " length " << n;
             }
         }
