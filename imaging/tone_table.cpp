@@ -2,14 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
 
 #include "imaging/curve_table.h"
+#include "imaging/errors.h"
 
 namespace corvane {
 
 ToneTable BuildToneTable(int Brightness, int Contrast, int LevelCode) {
-    if (Contrast > 127) throw std::out_of_range("contrast out of range");
+    // Only the top is refused: 128 would divide by zero, while any lower
+    // value merely saturates the table.
+    if (Contrast > 127) throw ERangeError("コントラスト", Contrast, -127, 127);
     const std::uint8_t* level = CurveRow(LevelCode);
     ToneTable table{};
     for (int i = 0; i < 256; ++i) {

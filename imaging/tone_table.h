@@ -11,8 +11,8 @@ namespace corvane {
 using ToneTable = std::array<std::int32_t, 256>;
 
 // Entry i = level curve at i + Brightness + contrast term of (i - 128),
-// limited to 0 .. 255. Throws std::out_of_range for a level code outside
-// 1 .. 54 or a contrast above 127 (128 would divide by zero).
+// limited to 0 .. 255. Throws ERangeError for a level code outside 1 .. 54
+// or a contrast above 127 (128 would divide by zero).
 ToneTable BuildToneTable(int Brightness, int Contrast, int LevelCode);
 
 bool ToneActive(int Brightness, int Contrast, int LevelCode);

@@ -5,10 +5,11 @@
 #include <cstring>
 #include <iterator>
 #include <random>
-#include <stdexcept>
+#include <string>
 
 #include "imaging/colour_rule.h"
 #include "imaging/curve_table.h"
+#include "imaging/errors.h"
 #include "imaging/pixel_kernels.h"
 #include "imaging/tone_table.h"
 #include "transform_test_support.h"
@@ -74,10 +75,19 @@ TEST(ToneTable, PositiveContrastTermIsTheNearestInteger) {
 }
 
 TEST(ToneTable, RefusesParametersThatHaveNoMeaning) {
-    EXPECT_THROW(BuildToneTable(0, 128, 10), std::out_of_range);
-    EXPECT_THROW(BuildToneTable(0, 0, 0), std::out_of_range);
-    EXPECT_THROW(BuildToneTable(0, 0, 55), std::out_of_range);
-    EXPECT_THROW(ColourRule(0, 0, 10, 0, true), std::out_of_range);
+    const auto failure = [](auto make) -> std::string {
+        try {
+            make();
+        } catch (const ERangeError& e) {
+            return e.what();
+        }
+        return "no failure";
+    };
+    EXPECT_EQ(failure([] { BuildToneTable(0, 128, 10); }), "コントラスト 128 は範囲外です (-127 .. 127)");
+    EXPECT_EQ(failure([] { BuildToneTable(0, 0, 0); }), "レベル・ガンマのコード 0 は範囲外です (1 .. 54)");
+    EXPECT_EQ(failure([] { BuildToneTable(0, 0, 55); }), "レベル・ガンマのコード 55 は範囲外です (1 .. 54)");
+    EXPECT_EQ(failure([] { ColourRule(0, 0, 10, 0, true); }),
+              "レベル・ガンマのコード 0 は範囲外です (1 .. 54)");
     // Outside the window's ranges but harmless: limited like any entry.
     EXPECT_EQ(BuildToneTable(std::numeric_limits<int>::max(), std::numeric_limits<int>::min(), 10)[0], 255);
 }
