@@ -6,7 +6,7 @@
 
 #include "imaging/colour_rule.h"
 #include "imaging/rotation_geometry.h"
-#include "imaging/transform_entry.h"
+#include "imaging/transform_setup.h"
 #include "imaging/turn_pixels.h"
 
 namespace corvane {

@@ -7,7 +7,7 @@
 
 #include "imaging/colour_rule.h"
 #include "imaging/errors.h"
-#include "imaging/transform_entry.h"
+#include "imaging/transform_setup.h"
 
 namespace corvane {
 

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "imaging/errors.h"
-#include "imaging/transform_entry.h"
+#include "imaging/transform_setup.h"
 
 namespace corvane {
 namespace {
