@@ -74,12 +74,6 @@ std::vector<std::uint8_t> EncodeJPEG(const TBitmap& picture, const TJPEGOptions&
 
 void TJPEGImage::SetCompressionQuality(int quality) { options_.CompressionQuality = ClampQuality(quality); }
 
-std::vector<std::uint8_t> TJPEGImage::ReleaseData() {
-    std::vector<std::uint8_t> bytes = std::move(data_.Data);
-    data_ = {};
-    return bytes;
-}
-
 void TJPEGImage::TakeData(std::vector<std::uint8_t> bytes) {
     ownPicture_.reset();
     picture_ = nullptr;
@@ -102,8 +96,6 @@ void TJPEGImage::LoadFromFile(const std::string& path) { TakeData(ReadWholeFile(
 void TJPEGImage::LoadFromMemory(std::span<const std::uint8_t> bytes) {
     TakeData(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
 }
-
-void TJPEGImage::LoadFromData(std::vector<std::uint8_t> bytes) { TakeData(std::move(bytes)); }
 
 void TJPEGImage::SaveToFile(const std::string& path) {
     if (data_.Data.empty() && picture_) Compress();

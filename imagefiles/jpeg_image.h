@@ -39,20 +39,16 @@ public:
     bool Grayscale() const { return options_.Grayscale; }
     void SetGrayscale(bool on) { options_.Grayscale = on; }
     TJPEGPerformance Performance() const { return options_.Performance; }
-    void SetPerformance(TJPEGPerformance performance) { options_.Performance = performance; }
     TJPEGPixelFormat PixelFormat() const { return options_.PixelFormat; }
     void SetPixelFormat(TJPEGPixelFormat format) { options_.PixelFormat = format; }
     bool ProgressiveDisplay() const { return options_.ProgressiveDisplay; }
-    void SetProgressiveDisplay(bool on) { options_.ProgressiveDisplay = on; }
     TJPEGScale Scale() const { return options_.Scale; }
     void SetScale(TJPEGScale scale) { options_.Scale = scale; }
     bool Smoothing() const { return options_.Smoothing; }
-    void SetSmoothing(bool on) { options_.Smoothing = on; }
     const TJPEGOptions& Options() const { return options_; }
 
     // The compressed stream; Width/Height/Grayscale come from its header.
     const TJPEGData& Data() const { return data_; }
-    std::vector<std::uint8_t> ReleaseData();
     int Width() const { return data_.Width; }
     int Height() const { return data_.Height; }
 
@@ -60,7 +56,6 @@ public:
     // stream is taken as it is and fails only when decoded. Drops any picture.
     void LoadFromFile(const std::string& path);
     void LoadFromMemory(std::span<const std::uint8_t> bytes);
-    void LoadFromData(std::vector<std::uint8_t> bytes);
     // Writes the compressed stream atomically, compressing the picture first
     // when there is no stream yet. An empty stream gives an empty file.
     void SaveToFile(const std::string& path);
