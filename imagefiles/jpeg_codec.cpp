@@ -115,6 +115,7 @@ struct DecodeJob {
     ErrorManager err;
     jpeg_progress_mgr progress;
     bool created;
+    bool headerRead;
     bool cmyk;
     bool invertedCMYK;
     JSAMPARRAY cmykRow;  // from the library's image pool
@@ -261,10 +262,13 @@ void EncodeRows(EncodeJob* job, const std::uint8_t* const* rows, int width, int 
 
 }  // namespace
 
-int ReadStreamInfo(DecodeJob* job, const std::uint8_t* data, std::size_t size, StreamInfo* info) {
+int ReadHeader(DecodeJob* job, const std::uint8_t* data, std::size_t size, StreamInfo* info) {
+    // A job reads one header; a second create would lose the first state.
+    if (job->created) return JERR_BAD_STATE;
     job->cinfo.err = InitErrorManager(&job->err);
     if (setjmp(job->err.jump)) return job->err.pub.msg_code;
     CreateAndReadHeader(job, data, size);
+    job->headerRead = true;
     info->Width = static_cast<int>(job->cinfo.image_width);
     info->Height = static_cast<int>(job->cinfo.image_height);
     info->Grayscale = job->cinfo.jpeg_color_space == JCS_GRAYSCALE;
@@ -272,16 +276,16 @@ int ReadStreamInfo(DecodeJob* job, const std::uint8_t* data, std::size_t size, S
     return 0;
 }
 
-int StartDecode(DecodeJob* job, const std::uint8_t* data, std::size_t size, const DecodeSettings* settings,
-                OutputInfo* out) {
-    job->cinfo.err = InitErrorManager(&job->err);
+int StartDecompress(DecodeJob* job, const DecodeSettings* settings, OutputInfo* out) {
+    // Without a header the library state may not even exist.
+    if (!job->headerRead) return JERR_BAD_STATE;
     if (setjmp(job->err.jump)) return job->err.pub.msg_code;
-    CreateAndReadHeader(job, data, size);
     SetUpDecode(job, settings, out);
     return 0;
 }
 
 int ReadRows(DecodeJob* job, std::uint8_t* const* rows) {
+    if (!job->headerRead) return JERR_BAD_STATE;
     if (setjmp(job->err.jump)) return job->err.pub.msg_code;
     DecodeRows(job, rows);
     return 0;

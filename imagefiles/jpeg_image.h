@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "imagefiles/jpeg_codec.h"
 #include "imagefiles/jpeg_defaults.h"
 #include "imagefiles/jpeg_limits.h"
 #include "imaging/TBitmap.h"
@@ -54,6 +55,7 @@ public:
 
     // Take a stream (whole file in memory) and read its header; an empty
     // stream is taken as it is and fails only when decoded. Drops any picture.
+    // The first decode goes on from this header instead of reading it again.
     void LoadFromFile(const std::string& path);
     void LoadFromMemory(std::span<const std::uint8_t> bytes);
     // Writes the compressed stream atomically, compressing the picture first
@@ -78,9 +80,13 @@ public:
 
 private:
     void TakeData(std::vector<std::uint8_t> bytes);
+    void DropStream();
 
     TJPEGOptions options_;
     TJPEGData data_;
+    // The decoder that read data_'s header on loading, until the first decode
+    // uses it; it reads from data_.Data, so it goes whenever the stream does.
+    jpegcodec::DecodeJobPtr header_;
     std::unique_ptr<TBitmap> ownPicture_;
     const TBitmap* picture_ = nullptr;
 };

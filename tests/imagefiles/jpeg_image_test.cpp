@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "imagefiles/jpeg_codec.h"
 #include "imaging/errors.h"
 #include "tests/imagefiles/jpeg_test_util.h"
 
@@ -328,6 +329,52 @@ TEST_F(JpegFiles, ImageObjectKeepsStreamAndPicture) {
     out.Assign(*picture);
     out.SaveToFile(Path("saved.jpg"));
     EXPECT_EQ(Slurp(Path("saved.jpg")), EncodeJPEG(*picture, 50, false));
+}
+
+// Loading keeps the decoder that read the header; the first decode goes on
+// from it with the options of that moment, later ones start afresh.
+TEST(JpegReader, DecodeFromTheLoadedHeaderEqualsAFreshDecode) {
+    const auto bytes = Slurp(TestImage("testimgp.jpg"));
+    TJPEGImage jpeg;
+    jpeg.LoadFromMemory(bytes);
+    jpeg.SetScale(TJPEGScale::jsQuarter);
+    jpeg.SetPixelFormat(TJPEGPixelFormat::jf8Bit);
+    const auto fresh = DecodeJPEG(bytes, jpeg.Options());
+    const TBitmap& kept = jpeg.Bitmap();
+    ASSERT_EQ(kept.Width(), 57);
+    ASSERT_EQ(kept.PixelFormat(), TPixelFormat::pf8bit);
+    EXPECT_EQ(kept.Palette(), fresh->Palette());
+    for (int y = 0; y < kept.Height(); ++y) ASSERT_EQ(Row(kept, y), Row(*fresh, y)) << "row " << y;
+
+    jpeg.SetScale(TJPEGScale::jsFullSize);
+    jpeg.SetPixelFormat(TJPEGPixelFormat::jf24Bit);
+    jpeg.Decode();
+    const auto full = ReadJPEGFromMemory(bytes);
+    ASSERT_EQ(jpeg.Bitmap().Width(), 227);
+    for (int y = 0; y < full->Height(); ++y) ASSERT_EQ(Row(jpeg.Bitmap(), y), Row(*full, y)) << "row " << y;
+}
+
+TEST(JpegCodec, StagesOutOfOrderFailWithTheBadStateCode) {
+    const auto bytes = Slurp(TestImage("testorig.jpg"));
+    jpegcodec::StreamInfo info;
+    jpegcodec::DecodeSettings settings;
+    jpegcodec::OutputInfo out;
+    std::vector<std::uint8_t*> rows(149, nullptr);
+
+    const auto fresh = jpegcodec::NewDecodeJob();
+    EXPECT_EQ(jpegcodec::StartDecompress(fresh.get(), &settings, &out), JERR_BAD_STATE);
+    EXPECT_EQ(jpegcodec::ReadRows(fresh.get(), rows.data()), JERR_BAD_STATE);
+
+    const auto job = jpegcodec::NewDecodeJob();
+    ASSERT_EQ(jpegcodec::ReadHeader(job.get(), bytes.data(), bytes.size(), &info), 0);
+    EXPECT_EQ(info.Width, 227);
+    EXPECT_EQ(jpegcodec::ReadHeader(job.get(), bytes.data(), bytes.size(), &info), JERR_BAD_STATE);
+    EXPECT_EQ(jpegcodec::ReadRows(job.get(), rows.data()), JERR_BAD_STATE) << "decompression not started";
+
+    const auto failed = jpegcodec::NewDecodeJob();
+    const std::uint8_t junk[] = {'n', 'o', 't'};
+    EXPECT_EQ(jpegcodec::ReadHeader(failed.get(), junk, sizeof junk, &info), JERR_NO_SOI);
+    EXPECT_EQ(jpegcodec::StartDecompress(failed.get(), &settings, &out), JERR_BAD_STATE);
 }
 
 }  // namespace
