@@ -96,12 +96,13 @@ void TermDestination(j_compress_ptr cinfo) {
     dest->out->resize(dest->out->size() - dest->pub.free_in_buffer);
 }
 
-// Inverted (Adobe-style) CMYK holds 255 - ink, so each channel is simply
-// value * key / 255, rounded; plain CMYK is inverted first.
-void CMYKToBGR(const JSAMPLE* cmyk, std::uint8_t* bgr, JDIMENSION width, bool inverted) {
-    const unsigned flip = inverted ? 0 : 255;
+// Every CMYK stream is taken as inverted (Adobe-style) CMYK, 255 - ink,
+// whether or not it carries the Adobe marker: the reference decoder and the
+// common ones read it so, and inverted samples read as plain ink come out
+// almost black. Each channel is then value * key / 255, rounded.
+void CMYKToBGR(const JSAMPLE* cmyk, std::uint8_t* bgr, JDIMENSION width) {
     for (JDIMENSION x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
-        const unsigned c = cmyk[0] ^ flip, m = cmyk[1] ^ flip, y = cmyk[2] ^ flip, k = cmyk[3] ^ flip;
+        const unsigned c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
         bgr[0] = static_cast<std::uint8_t>((y * k + 127) / 255);
         bgr[1] = static_cast<std::uint8_t>((m * k + 127) / 255);
         bgr[2] = static_cast<std::uint8_t>((c * k + 127) / 255);
@@ -117,7 +118,6 @@ struct DecodeJob {
     bool created;
     bool headerRead;
     bool cmyk;
-    bool invertedCMYK;
     JSAMPARRAY cmykRow;  // from the library's image pool
 };
 
@@ -175,7 +175,6 @@ void SetUpDecode(DecodeJob* job, const DecodeSettings* settings, OutputInfo* out
     // The defaults for the stream: grey for one component, RGB for three,
     // CMYK for four (also YCCK), unknown otherwise (refused below).
     job->cmyk = cinfo->out_color_space == JCS_CMYK;
-    job->invertedCMYK = job->cmyk && cinfo->saw_Adobe_marker;
     bool quantize = false;
     if (!job->cmyk) {
         if (settings->GrayscaleOutput && cinfo->out_color_space == JCS_RGB)
@@ -217,7 +216,7 @@ void DecodeRows(DecodeJob* job, std::uint8_t* const* rows) {
         const JDIMENSION y = cinfo->output_scanline;
         if (job->cmyk) {
             if (jpeg_read_scanlines(cinfo, job->cmykRow, 1) != 1) ERREXIT(cinfo, JERR_INPUT_EOF);
-            CMYKToBGR(job->cmykRow[0], rows[y], cinfo->output_width, job->invertedCMYK);
+            CMYKToBGR(job->cmykRow[0], rows[y], cinfo->output_width);
         } else {
             // As many rows as the library has ready, straight into the picture.
             if (jpeg_read_scanlines(cinfo, const_cast<JSAMPARRAY>(rows + y), cinfo->output_height - y) == 0)
