@@ -96,12 +96,13 @@ void TermDestination(j_compress_ptr cinfo) {
     dest->out->resize(dest->out->size() - dest->pub.free_in_buffer);
 }
 
-// Inverted (Adobe-style) CMYK holds 255 - ink, so each channel is simply
-// value * key / 255, rounded; plain CMYK is inverted first.
-void CMYKToBGR(const JSAMPLE* cmyk, std::uint8_t* bgr, JDIMENSION width, bool inverted) {
-    const unsigned flip = inverted ? 0 : 255;
+// Every CMYK stream is taken as inverted (Adobe-style) CMYK, 255 - ink,
+// whether or not it carries the Adobe marker: the reference decoder and the
+// common ones read it so, and inverted samples read as plain ink come out
+// almost black. Each channel is then value * key / 255, rounded.
+void CMYKToBGR(const JSAMPLE* cmyk, std::uint8_t* bgr, JDIMENSION width) {
     for (JDIMENSION x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
-        const unsigned c = cmyk[0] ^ flip, m = cmyk[1] ^ flip, y = cmyk[2] ^ flip, k = cmyk[3] ^ flip;
+        const unsigned c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
         bgr[0] = static_cast<std::uint8_t>((y * k + 127) / 255);
         bgr[1] = static_cast<std::uint8_t>((m * k + 127) / 255);
         bgr[2] = static_cast<std::uint8_t>((c * k + 127) / 255);
@@ -115,8 +116,8 @@ struct DecodeJob {
     ErrorManager err;
     jpeg_progress_mgr progress;
     bool created;
+    bool headerRead;
     bool cmyk;
-    bool invertedCMYK;
     JSAMPARRAY cmykRow;  // from the library's image pool
 };
 
@@ -174,7 +175,6 @@ void SetUpDecode(DecodeJob* job, const DecodeSettings* settings, OutputInfo* out
     // The defaults for the stream: grey for one component, RGB for three,
     // CMYK for four (also YCCK), unknown otherwise (refused below).
     job->cmyk = cinfo->out_color_space == JCS_CMYK;
-    job->invertedCMYK = job->cmyk && cinfo->saw_Adobe_marker;
     bool quantize = false;
     if (!job->cmyk) {
         if (settings->GrayscaleOutput && cinfo->out_color_space == JCS_RGB)
@@ -216,7 +216,7 @@ void DecodeRows(DecodeJob* job, std::uint8_t* const* rows) {
         const JDIMENSION y = cinfo->output_scanline;
         if (job->cmyk) {
             if (jpeg_read_scanlines(cinfo, job->cmykRow, 1) != 1) ERREXIT(cinfo, JERR_INPUT_EOF);
-            CMYKToBGR(job->cmykRow[0], rows[y], cinfo->output_width, job->invertedCMYK);
+            CMYKToBGR(job->cmykRow[0], rows[y], cinfo->output_width);
         } else {
             // As many rows as the library has ready, straight into the picture.
             if (jpeg_read_scanlines(cinfo, const_cast<JSAMPARRAY>(rows + y), cinfo->output_height - y) == 0)
@@ -261,10 +261,13 @@ void EncodeRows(EncodeJob* job, const std::uint8_t* const* rows, int width, int 
 
 }  // namespace
 
-int ReadStreamInfo(DecodeJob* job, const std::uint8_t* data, std::size_t size, StreamInfo* info) {
+int ReadHeader(DecodeJob* job, const std::uint8_t* data, std::size_t size, StreamInfo* info) {
+    // A job reads one header; a second create would lose the first state.
+    if (job->created) return JERR_BAD_STATE;
     job->cinfo.err = InitErrorManager(&job->err);
     if (setjmp(job->err.jump)) return job->err.pub.msg_code;
     CreateAndReadHeader(job, data, size);
+    job->headerRead = true;
     info->Width = static_cast<int>(job->cinfo.image_width);
     info->Height = static_cast<int>(job->cinfo.image_height);
     info->Grayscale = job->cinfo.jpeg_color_space == JCS_GRAYSCALE;
@@ -272,16 +275,16 @@ int ReadStreamInfo(DecodeJob* job, const std::uint8_t* data, std::size_t size, S
     return 0;
 }
 
-int StartDecode(DecodeJob* job, const std::uint8_t* data, std::size_t size, const DecodeSettings* settings,
-                OutputInfo* out) {
-    job->cinfo.err = InitErrorManager(&job->err);
+int StartDecompress(DecodeJob* job, const DecodeSettings* settings, OutputInfo* out) {
+    // Without a header the library state may not even exist.
+    if (!job->headerRead) return JERR_BAD_STATE;
     if (setjmp(job->err.jump)) return job->err.pub.msg_code;
-    CreateAndReadHeader(job, data, size);
     SetUpDecode(job, settings, out);
     return 0;
 }
 
 int ReadRows(DecodeJob* job, std::uint8_t* const* rows) {
+    if (!job->headerRead) return JERR_BAD_STATE;
     if (setjmp(job->err.jump)) return job->err.pub.msg_code;
     DecodeRows(job, rows);
     return 0;

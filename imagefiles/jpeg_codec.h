@@ -31,8 +31,11 @@ struct StreamInfo {
     bool MultipleScans = false;
 };
 
-// Reads the header only. An empty stream fails with the empty-input code.
-int ReadStreamInfo(DecodeJob* job, const std::uint8_t* data, std::size_t size, StreamInfo* info);
+// The first stage of decoding: creates the library state, reads the header
+// and checks it against the limits. An empty stream fails with the
+// empty-input code. On success the job reads from `data`, which must stay
+// unchanged until the job is dropped, and is ready for StartDecompress.
+int ReadHeader(DecodeJob* job, const std::uint8_t* data, std::size_t size, StreamInfo* info);
 
 struct DecodeSettings {
     int ScaleDenom = 1;  // 1, 2, 4 or 8
@@ -52,11 +55,13 @@ struct OutputInfo {
     std::uint8_t Colormap[3][256] = {};
 };
 
-// Header, limits, settings and the start of decompression; on success the
-// job is ready for ReadRows with pictures of out->Width x out->Height.
-int StartDecode(DecodeJob* job, const std::uint8_t* data, std::size_t size, const DecodeSettings* settings,
-                OutputInfo* out);
+// The second stage, on a job whose header was read: settings and the start
+// of decompression. On success the job is ready for ReadRows with pictures of
+// out->Width x out->Height. A job that has no header fails with the
+// bad-state code.
+int StartDecompress(DecodeJob* job, const DecodeSettings* settings, OutputInfo* out);
 // Decodes every row into rows[0 .. Height-1] (top row first) and finishes.
+// Calls out of this order fail with the bad-state code.
 int ReadRows(DecodeJob* job, std::uint8_t* const* rows);
 
 struct EncodeSettings {

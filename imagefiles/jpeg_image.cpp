@@ -23,14 +23,11 @@ jpegcodec::DecodeSettings DecodeSettingsFor(const TJPEGOptions& options) {
     return s;
 }
 
-}  // namespace
-
-std::unique_ptr<TBitmap> DecodeJPEG(std::span<const std::uint8_t> bytes, const TJPEGOptions& options) {
+// The pixel stage, on a job whose header has been read.
+std::unique_ptr<TBitmap> DecodeFrom(jpegcodec::DecodeJob* job, const TJPEGOptions& options) {
     const jpegcodec::DecodeSettings settings = DecodeSettingsFor(options);
-    const jpegcodec::DecodeJobPtr job = jpegcodec::NewDecodeJob();
     jpegcodec::OutputInfo info;
-    if (const int code = jpegcodec::StartDecode(job.get(), bytes.data(), bytes.size(), &settings, &info))
-        throw EJPEG(code);
+    if (const int code = jpegcodec::StartDecompress(job, &settings, &info)) throw EJPEG(code);
 
     // Only now, with the header checked against the limits, is memory taken.
     auto picture = std::make_unique<TBitmap>();
@@ -44,8 +41,18 @@ std::unique_ptr<TBitmap> DecodeJPEG(std::span<const std::uint8_t> bytes, const T
     }
     std::vector<std::uint8_t*> rows(static_cast<std::size_t>(info.Height));
     for (int y = 0; y < info.Height; ++y) rows[y] = picture->ScanLine(y);
-    if (const int code = jpegcodec::ReadRows(job.get(), rows.data())) throw EJPEG(code);
+    if (const int code = jpegcodec::ReadRows(job, rows.data())) throw EJPEG(code);
     return picture;
+}
+
+}  // namespace
+
+std::unique_ptr<TBitmap> DecodeJPEG(std::span<const std::uint8_t> bytes, const TJPEGOptions& options) {
+    const jpegcodec::DecodeJobPtr job = jpegcodec::NewDecodeJob();
+    jpegcodec::StreamInfo info;
+    if (const int code = jpegcodec::ReadHeader(job.get(), bytes.data(), bytes.size(), &info))
+        throw EJPEG(code);
+    return DecodeFrom(job.get(), options);
 }
 
 std::vector<std::uint8_t> EncodeJPEG(const TBitmap& picture, const TJPEGOptions& options) {
@@ -74,27 +81,30 @@ std::vector<std::uint8_t> EncodeJPEG(const TBitmap& picture, const TJPEGOptions&
 
 void TJPEGImage::SetCompressionQuality(int quality) { options_.CompressionQuality = ClampQuality(quality); }
 
-std::vector<std::uint8_t> TJPEGImage::ReleaseData() {
-    std::vector<std::uint8_t> bytes = std::move(data_.Data);
+void TJPEGImage::DropStream() {
+    header_.reset();
     data_ = {};
-    return bytes;
 }
 
 void TJPEGImage::TakeData(std::vector<std::uint8_t> bytes) {
     ownPicture_.reset();
     picture_ = nullptr;
-    data_ = {};
-    if (!bytes.empty()) {
-        const jpegcodec::DecodeJobPtr job = jpegcodec::NewDecodeJob();
-        jpegcodec::StreamInfo info;
-        if (const int code = jpegcodec::ReadStreamInfo(job.get(), bytes.data(), bytes.size(), &info))
-            throw EJPEG(code);
-        data_.Width = info.Width;
-        data_.Height = info.Height;
-        data_.Grayscale = info.Grayscale;
-        options_.ProgressiveEncoding = info.MultipleScans;
-    }
+    DropStream();
     data_.Data = std::move(bytes);
+    if (data_.Data.empty()) return;
+    // The header is read where the stream will stay, so the job can go on
+    // reading from it when the picture is decoded.
+    jpegcodec::DecodeJobPtr job = jpegcodec::NewDecodeJob();
+    jpegcodec::StreamInfo info;
+    if (const int code = jpegcodec::ReadHeader(job.get(), data_.Data.data(), data_.Data.size(), &info)) {
+        DropStream();
+        throw EJPEG(code);
+    }
+    data_.Width = info.Width;
+    data_.Height = info.Height;
+    data_.Grayscale = info.Grayscale;
+    options_.ProgressiveEncoding = info.MultipleScans;
+    header_ = std::move(job);
 }
 
 void TJPEGImage::LoadFromFile(const std::string& path) { TakeData(ReadWholeFile(path)); }
@@ -102,8 +112,6 @@ void TJPEGImage::LoadFromFile(const std::string& path) { TakeData(ReadWholeFile(
 void TJPEGImage::LoadFromMemory(std::span<const std::uint8_t> bytes) {
     TakeData(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
 }
-
-void TJPEGImage::LoadFromData(std::vector<std::uint8_t> bytes) { TakeData(std::move(bytes)); }
 
 void TJPEGImage::SaveToFile(const std::string& path) {
     if (data_.Data.empty() && picture_) Compress();
@@ -113,17 +121,17 @@ void TJPEGImage::SaveToFile(const std::string& path) {
 void TJPEGImage::Assign(const TBitmap& picture) {
     ownPicture_.reset();
     picture_ = &picture;
-    data_ = {};
+    DropStream();
 }
 
 void TJPEGImage::Assign(std::unique_ptr<TBitmap> picture) {
     ownPicture_ = std::move(picture);
     picture_ = ownPicture_.get();
-    data_ = {};
+    DropStream();
 }
 
 void TJPEGImage::Compress() {
-    data_ = {};
+    DropStream();
     if (!picture_) return;
     data_.Data = EncodeJPEG(*picture_, options_);
     if (!data_.Data.empty()) {
@@ -134,7 +142,9 @@ void TJPEGImage::Compress() {
 }
 
 void TJPEGImage::Decode() {
-    ownPicture_ = DecodeJPEG(data_.Data, options_);
+    // The job kept from loading decodes once; any later decode starts afresh.
+    const jpegcodec::DecodeJobPtr job = std::move(header_);
+    ownPicture_ = job ? DecodeFrom(job.get(), options_) : DecodeJPEG(data_.Data, options_);
     picture_ = ownPicture_.get();
 }
 

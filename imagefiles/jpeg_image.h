@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "imagefiles/jpeg_codec.h"
 #include "imagefiles/jpeg_defaults.h"
 #include "imagefiles/jpeg_limits.h"
 #include "imaging/TBitmap.h"
@@ -39,28 +40,24 @@ public:
     bool Grayscale() const { return options_.Grayscale; }
     void SetGrayscale(bool on) { options_.Grayscale = on; }
     TJPEGPerformance Performance() const { return options_.Performance; }
-    void SetPerformance(TJPEGPerformance performance) { options_.Performance = performance; }
     TJPEGPixelFormat PixelFormat() const { return options_.PixelFormat; }
     void SetPixelFormat(TJPEGPixelFormat format) { options_.PixelFormat = format; }
     bool ProgressiveDisplay() const { return options_.ProgressiveDisplay; }
-    void SetProgressiveDisplay(bool on) { options_.ProgressiveDisplay = on; }
     TJPEGScale Scale() const { return options_.Scale; }
     void SetScale(TJPEGScale scale) { options_.Scale = scale; }
     bool Smoothing() const { return options_.Smoothing; }
-    void SetSmoothing(bool on) { options_.Smoothing = on; }
     const TJPEGOptions& Options() const { return options_; }
 
     // The compressed stream; Width/Height/Grayscale come from its header.
     const TJPEGData& Data() const { return data_; }
-    std::vector<std::uint8_t> ReleaseData();
     int Width() const { return data_.Width; }
     int Height() const { return data_.Height; }
 
     // Take a stream (whole file in memory) and read its header; an empty
     // stream is taken as it is and fails only when decoded. Drops any picture.
+    // The first decode goes on from this header instead of reading it again.
     void LoadFromFile(const std::string& path);
     void LoadFromMemory(std::span<const std::uint8_t> bytes);
-    void LoadFromData(std::vector<std::uint8_t> bytes);
     // Writes the compressed stream atomically, compressing the picture first
     // when there is no stream yet. An empty stream gives an empty file.
     void SaveToFile(const std::string& path);
@@ -83,9 +80,13 @@ public:
 
 private:
     void TakeData(std::vector<std::uint8_t> bytes);
+    void DropStream();
 
     TJPEGOptions options_;
     TJPEGData data_;
+    // The decoder that read data_'s header on loading, until the first decode
+    // uses it; it reads from data_.Data, so it goes whenever the stream does.
+    jpegcodec::DecodeJobPtr header_;
     std::unique_ptr<TBitmap> ownPicture_;
     const TBitmap* picture_ = nullptr;
 };

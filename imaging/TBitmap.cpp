@@ -1,5 +1,6 @@
 #include "imaging/TBitmap.h"
 
+#include <array>
 #include <bit>
 #include <cstring>
 #include <utility>
@@ -176,6 +177,60 @@ struct Channel {
     }
 };
 
+// Palette entry i as a 24-bit pixel (blue, green, red); indices past the
+// palette's end show black.
+using PaletteBGR = std::array<std::array<std::uint8_t, 3>, kMaxPaletteEntries>;
+
+PaletteBGR ToBGR(const std::vector<TPaletteEntry>& palette) {
+    PaletteBGR bgr{};
+    for (std::size_t i = 0; i < palette.size() && i < bgr.size(); ++i)
+        bgr[i] = {palette[i].peBlue, palette[i].peGreen, palette[i].peRed};
+    return bgr;
+}
+
+// Pixel x of an indexed row, leftmost pixel in the high bits of a byte.
+template <int Bits>
+unsigned IndexAt(const std::uint8_t* row, int x) {
+    if constexpr (Bits == 8)
+        return row[x];
+    else if constexpr (Bits == 4)
+        return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
+    else
+        return (row[x >> 3] >> (7 - (x & 7))) & 1;
+}
+
+template <int Bits>
+void IndexedTo24(const TBitmap& in, TBitmap& out, const PaletteBGR& palette) {
+    for (int y = 0; y < in.Height(); ++y) {
+        const std::uint8_t* s = in.ScanLine(y);
+        std::uint8_t* d = out.ScanLine(y);
+        for (int x = 0; x < in.Width(); ++x, d += 3) {
+            const auto& e = palette[IndexAt<Bits>(s, x)];
+            d[0] = e[0];
+            d[1] = e[1];
+            d[2] = e[2];
+        }
+    }
+}
+
+// Bit-field pixels of two or four little-endian bytes.
+template <int Bytes>
+void MaskedTo24(const TBitmap& in, TBitmap& out, const TBitFields& masks) {
+    const Channel r(masks.Red), g(masks.Green), b(masks.Blue);
+    for (int y = 0; y < in.Height(); ++y) {
+        const std::uint8_t* s = in.ScanLine(y);
+        std::uint8_t* d = out.ScanLine(y);
+        for (int x = 0; x < in.Width(); ++x, s += Bytes, d += 3) {
+            std::uint32_t p = static_cast<std::uint32_t>(s[0]) | static_cast<std::uint32_t>(s[1]) << 8;
+            if constexpr (Bytes == 4)
+                p |= static_cast<std::uint32_t>(s[2]) << 16 | static_cast<std::uint32_t>(s[3]) << 24;
+            d[0] = b(p);
+            d[1] = g(p);
+            d[2] = r(p);
+        }
+    }
+}
+
 }  // namespace
 
 void TBitmap::ConvertTo24() {
@@ -184,49 +239,27 @@ void TBitmap::ConvertTo24() {
     out.topDown_ = topDown_;
     out.SetSize(width_, height_, Fill::Uninitialized);
 
-    if (IsIndexed(format_)) {
-        const int bpp = BitsPerPixel(format_);
-        for (int y = 0; y < height_; ++y) {
-            const std::uint8_t* s = ScanLine(y);
-            std::uint8_t* d = out.ScanLine(y);
-            for (int x = 0; x < width_; ++x, d += 3) {
-                unsigned index;
-                if (bpp == 8)
-                    index = s[x];
-                else if (bpp == 4)
-                    index = (x & 1) ? (s[x >> 1] & 0x0F) : (s[x >> 1] >> 4);
-                else
-                    index = (s[x >> 3] >> (7 - (x & 7))) & 1;
-                // An index past the palette's end shows black.
-                const TPaletteEntry e = index < palette_.size() ? palette_[index] : TPaletteEntry{0, 0, 0, 0};
-                d[0] = e.peBlue;
-                d[1] = e.peGreen;
-                d[2] = e.peRed;
-            }
-        }
-    } else if (format_ == TPixelFormat::pf15bit || format_ == TPixelFormat::pf16bit ||
-               format_ == TPixelFormat::pf32bit) {
-        const TBitFields masks = bitFields_.value_or(DefaultBitFields(format_));
-        const Channel r(masks.Red), g(masks.Green), b(masks.Blue);
-        const bool wide = format_ == TPixelFormat::pf32bit;
-        for (int y = 0; y < height_; ++y) {
-            const std::uint8_t* s = ScanLine(y);
-            std::uint8_t* d = out.ScanLine(y);
-            for (int x = 0; x < width_; ++x, d += 3) {
-                std::uint32_t p;
-                if (wide) {
-                    p = static_cast<std::uint32_t>(s[4 * x]) | static_cast<std::uint32_t>(s[4 * x + 1]) << 8 |
-                        static_cast<std::uint32_t>(s[4 * x + 2]) << 16 | static_cast<std::uint32_t>(s[4 * x + 3]) << 24;
-                } else {
-                    p = static_cast<std::uint32_t>(s[2 * x]) | static_cast<std::uint32_t>(s[2 * x + 1]) << 8;
-                }
-                d[0] = b(p);
-                d[1] = g(p);
-                d[2] = r(p);
-            }
-        }
-    } else {
-        throw EInvalidGraphic();
+    // The loop for the stored depth is chosen here, once per picture.
+    const TBitFields masks = bitFields_.value_or(DefaultBitFields(format_));
+    switch (format_) {
+        case TPixelFormat::pf1bit:
+            IndexedTo24<1>(*this, out, ToBGR(palette_));
+            break;
+        case TPixelFormat::pf4bit:
+            IndexedTo24<4>(*this, out, ToBGR(palette_));
+            break;
+        case TPixelFormat::pf8bit:
+            IndexedTo24<8>(*this, out, ToBGR(palette_));
+            break;
+        case TPixelFormat::pf15bit:
+        case TPixelFormat::pf16bit:
+            MaskedTo24<2>(*this, out, masks);
+            break;
+        case TPixelFormat::pf32bit:
+            MaskedTo24<4>(*this, out, masks);
+            break;
+        default:
+            throw EInvalidGraphic();
     }
 
     bits_ = std::move(out.bits_);

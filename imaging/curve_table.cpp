@@ -2,7 +2,8 @@
 
 #include <array>
 #include <cmath>
-#include <stdexcept>
+
+#include "imaging/errors.h"
 
 namespace corvane {
 
@@ -25,7 +26,7 @@ Table BuildTable() {
 
 const std::uint8_t* CurveRow(int code) {
     static const Table table = BuildTable();
-    if (code < 1 || code > kCurveRows) throw std::out_of_range("curve code out of range");
+    if (code < 1 || code > kCurveRows) throw ERangeError("レベル・ガンマのコード", code, 1, kCurveRows);
     return table[code].data();
 }
 

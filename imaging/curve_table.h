@@ -10,7 +10,8 @@ inline constexpr int kCurveRows = 54;
 inline constexpr int kNeutralCode = 10;
 inline constexpr int kNeutralInverseCode = 37;
 
-// Row `code` (1 .. 54) of the table; computed once, on first use.
+// Row `code` (1 .. 54) of the table; computed once, on first use. Throws
+// ERangeError for any other code.
 const std::uint8_t* CurveRow(int code);
 
 constexpr bool IsNeutralCode(int code) {

@@ -4,6 +4,10 @@
 
 namespace corvane {
 
+ERangeError::ERangeError(const std::string& what, long long value, long long low, long long high)
+    : ECorvaneError(what + " " + std::to_string(value) + " は範囲外です (" + std::to_string(low) + " .. " +
+                    std::to_string(high) + ")") {}
+
 EJPEG::EJPEG(int messageCode)
     : ECorvaneError("JPEG エラー #" + std::to_string(messageCode)), code_(messageCode) {}
 

@@ -21,6 +21,13 @@ public:
     static ERotateError IllegalBitmap() { return ERotateError("Illegal Bitmap"); }
 };
 
+// A parameter outside the values an operation accepts:
+// "<what> <value> は範囲外です (<low> .. <high>)"
+class ERangeError : public ECorvaneError {
+public:
+    ERangeError(const std::string& what, long long value, long long low, long long high);
+};
+
 // Fatal errors of the JPEG library: "JPEG エラー #<message code>".
 class EJPEG : public ECorvaneError {
 public:

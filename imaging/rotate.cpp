@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "imaging/rotation_geometry.h"
-#include "imaging/transform_entry.h"
+#include "imaging/transform_setup.h"
 #include "imaging/turn_pixels.h"
 
 namespace corvane {

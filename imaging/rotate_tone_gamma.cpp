@@ -4,9 +4,9 @@
 // written, an indexed picture through its palette.
 #include "imaging/rotate_tone_gamma.h"
 
+#include "imaging/colour_rule.h"
 #include "imaging/rotation_geometry.h"
-#include "imaging/tone_table.h"
-#include "imaging/transform_entry.h"
+#include "imaging/transform_setup.h"
 #include "imaging/turn_pixels.h"
 
 namespace corvane {

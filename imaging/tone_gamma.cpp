@@ -5,9 +5,9 @@
 
 #include <cstring>
 
+#include "imaging/colour_rule.h"
 #include "imaging/errors.h"
-#include "imaging/tone_table.h"
-#include "imaging/transform_entry.h"
+#include "imaging/transform_setup.h"
 
 namespace corvane {
 
@@ -51,10 +51,6 @@ std::unique_ptr<TBitmap> ToneGammaBitmap(const TBitmap& Source, int Brightness, 
         case TPixelFormat::pf1bit:
         case TPixelFormat::pf4bit:
         case TPixelFormat::pf8bit:
-        // The working source never holds these three; copied whole should they appear.
-        case TPixelFormat::pf15bit:
-        case TPixelFormat::pf16bit:
-        case TPixelFormat::pf32bit:
             CopyRows(srcRows, dstRows, width, BitsPerPixel(format));
             break;
         case TPixelFormat::pf24bit:
@@ -63,6 +59,7 @@ std::unique_ptr<TBitmap> ToneGammaBitmap(const TBitmap& Source, int Brightness, 
                 rule.ApplyRun(srcRows[static_cast<std::size_t>(y)], dstRows[static_cast<std::size_t>(y)],
                               width);
             break;
+        // The working source holds no 15-, 16- or 32-bit picture.
         default:
             throw ERotateError::IllegalBitmap();
     }

@@ -12,8 +12,8 @@
 #include <bit>
 #include <cstring>
 
+#include "imaging/colour_rule.h"
 #include "imaging/errors.h"
-#include "imaging/tone_table.h"
 
 namespace corvane {
 

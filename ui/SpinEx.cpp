@@ -8,14 +8,11 @@
 #include <QStyle>
 #include <QToolButton>
 #include <QValidator>
-#include <charconv>
-#include <cmath>
+#include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <exception>
 #include <limits>
 #include <memory>
-#include <optional>
 
 #include "imaging/errors.h"
 
@@ -25,92 +22,8 @@ namespace {
 
 constexpr int64_t kInt32Min = std::numeric_limits<int32_t>::min();
 constexpr int64_t kInt32Max = std::numeric_limits<int32_t>::max();
-// More digits than this cannot be a 32-bit value in any mode (the
-// multiplied mode needs up to 10 digits times a 16-bit factor).
-constexpr int kMaxDigits = 18;
 
-bool InInt32(int64_t v) { return v >= kInt32Min && v <= kInt32Max; }
-
-// Sign and decimal digits, nothing else: no blanks, exponent or base prefix.
-std::optional<int64_t> ParseDecimal(const QString& text) {
-    int i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
-    if (i == text.size() || text.size() - i > kMaxDigits) return std::nullopt;
-    int64_t v = 0;
-    for (; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < u'0' || c > u'9') return std::nullopt;
-        v = v * 10 + (c - u'0');
-    }
-    return negative ? -v : v;
-}
-
-// Optional sign, then up to eight hexadecimal digits. Without a sign the
-// digits are a 32-bit pattern (FFFFFFFF is -1, as "%x" shows -1).
-std::optional<int64_t> ParseHex(const QString& text) {
-    int i = 0;
-    int sign = 0;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) sign = text[i++] == u'-' ? -1 : 1;
-    if (i == text.size()) return std::nullopt;
-    uint64_t v = 0;
-    for (; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        int digit;
-        if (c >= u'0' && c <= u'9')
-            digit = c - u'0';
-        else if (c >= u'a' && c <= u'f')
-            digit = c - u'a' + 10;
-        else if (c >= u'A' && c <= u'F')
-            digit = c - u'A' + 10;
-        else
-            return std::nullopt;
-        v = v * 16 + digit;
-        if (v > 0xFFFFFFFFu) return std::nullopt;
-    }
-    if (sign == 0) return static_cast<int32_t>(static_cast<uint32_t>(v));
-    const int64_t s = sign * static_cast<int64_t>(v);
-    return InInt32(s) ? std::optional<int64_t>(s) : std::nullopt;
-}
-
-// Sign, digits, and optionally the separator followed by digits.
-std::optional<double> ParseFixed(const QString& text, QChar separator) {
-    std::string ascii;
-    ascii.reserve(text.size());
-    int i = 0;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
-        if (text[i] == u'-') ascii += '-';
-        ++i;
-    }
-    bool digits = false;
-    bool seenSeparator = false;
-    for (; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c >= u'0' && c <= u'9') {
-            ascii += static_cast<char>(c.unicode());
-            digits = true;
-        } else if (c == separator && !seenSeparator) {
-            ascii += '.';
-            seenSeparator = true;
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (!digits) return std::nullopt;
-    double v = 0;
-    const auto [end, ec] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), v);
-    if (ec != std::errc() || end != ascii.data() + ascii.size()) return std::nullopt;
-    return v;
-}
-
-// "%0.*d": at least `digits` digits after the sign.
-QString ZeroPadded(int64_t v, int digits) {
-    QString magnitude = QString::number(v < 0 ? -v : v);
-    if (magnitude.size() < digits) magnitude.prepend(QString(digits - magnitude.size(), u'0'));
-    return v < 0 ? u'-' + magnitude : magnitude;
-}
-
-int64_t Magnitude(int v) { return std::llabs(static_cast<long long>(v)); }
+using spintext::Magnitude;
 
 // The edit's text limit: typing and pasting stop at `length` characters,
 // while the text written for a value may be longer (a sign, for one).
@@ -155,6 +68,7 @@ void TSpinButton::resizeEvent(QResizeEvent*) {
 TSpinEx::TSpinEx(QWidget* parent) : QLineEdit(parent) {
     // Direct keystrokes only: composed input would bypass AcceptsChar.
     setAttribute(Qt::WA_InputMethodEnabled, false);
+    rule_.DecimalSeparator = DecimalSeparator();
     setText(QStringLiteral("0"));
     button_ = new TSpinButton(this);
     button_->resize(kButtonWidth, kButtonHeight);
@@ -188,106 +102,35 @@ QChar TSpinEx::DecimalSeparator() {
     return separator;
 }
 
-int TSpinEx::LimitValue(int value) const {
-    if (minValue_ != maxValue_) {
-        if (value < minValue_)
-            value = (options_ & soEndless) ? maxValue_ : minValue_;
-        else if (value > maxValue_)
-            value = (options_ & soEndless) ? minValue_ : maxValue_;
-    }
-    if (spinType_ == stByn && Magnitude(value) > 65535) value = 65535;
-    return value;
-}
-
-int TSpinEx::TextToValue(const QString& text) const {
-    if (text.isEmpty()) return minValue_;
-    std::optional<int64_t> v;
-    if (spinType_ == stHex) {
-        v = ParseHex(text);
-    } else if (spinType_ == stMul && mulOrDiv_ != 1) {
-        if (const auto n = ParseDecimal(text)) v = *n / static_cast<int64_t>(mulOrDiv_);
-    } else if (spinType_ == stDiv && mulOrDiv_ != 1) {
-        if (const auto d = ParseFixed(text, DecimalSeparator())) {
-            // Halves go to the even neighbour (the default rounding mode).
-            const double scaled = std::nearbyint(*d * mulOrDiv_);
-            if (scaled >= static_cast<double>(kInt32Min) && scaled <= static_cast<double>(kInt32Max))
-                v = static_cast<int64_t>(scaled);
-        }
-    } else if (spinType_ == stByn) {
-        uint32_t sum = 0;
-        for (int k = 0; k < text.size(); ++k)
-            if (text[text.size() - 1 - k] != u'0') sum += 1u << std::min(k, 15);
-        return static_cast<int>(sum % 65536);
-    } else {
-        v = ParseDecimal(text);
-    }
-    if (!v || !InInt32(*v)) return minValue_;
-    return static_cast<int>(*v);
-}
-
-QString TSpinEx::ValueToText(int n) const {
-    switch (spinType_) {
-        case stHex: {
-            const auto bits = static_cast<uint32_t>(n);
-            return QStringLiteral("%1").arg(bits, maxLength_ > 0 ? maxLength_ : 0, 16, QChar(u'0')).toUpper();
-        }
-        case stMul:
-            if (mulOrDiv_ != 1) {
-                const int64_t product = static_cast<int64_t>(n) * mulOrDiv_;
-                return (options_ & soZero) ? ZeroPadded(product, maxLength_) : QString::number(product);
-            }
-            break;
-        case stDiv:
-            if (mulOrDiv_ != 1) {
-                QString text =
-                    QString::number(static_cast<double>(n) / mulOrDiv_, 'f', static_cast<int>(muFraction_));
-                text.replace(u'.', DecimalSeparator());
-                return text;
-            }
-            break;
-        case stByn: {
-            const int length = maxLength_ > 0 ? maxLength_ : static_cast<int>(text().size());
-            const auto bits = static_cast<uint32_t>(n) & 0xFFFFu;
-            QString text;
-            text.reserve(length);
-            for (int k = length - 1; k >= 0; --k) text += (bits >> std::min(k, 15)) & 1u ? u'1' : u'0';
-            return text;
-        }
-        case stNone:
-            break;
-    }
-    return (options_ & soZero) ? ZeroPadded(n, maxLength_) : QString::number(n);
-}
-
-int TSpinEx::Value() const { return TextToValue(text()); }
+int TSpinEx::Value() const { return rule_.TextToValue(text()); }
 
 void TSpinEx::SetValue(int value) {
-    const QString t = ValueToText(LimitValue(value));
+    const QString t = rule_.ValueToText(rule_.LimitValue(value), static_cast<int>(text().size()));
     if (t != text()) setText(t);
 }
 
 void TSpinEx::SetSpinType(TSpinType type) {
-    if (type == spinType_) return;
+    if (type == rule_.SpinType) return;
     int v = Value();
-    if (type == stHex && maxLength_ == 0) {
-        maxLength_ = Magnitude(v) <= 255 ? 2 : Magnitude(v) <= 65535 ? 4 : 8;
+    if (type == stHex && rule_.MaxLength == 0) {
+        rule_.MaxLength = Magnitude(v) <= 255 ? 2 : Magnitude(v) <= 65535 ? 4 : 8;
     } else if (type == stByn) {
         if (Magnitude(v) > 65535) v = 65535;
-        if (maxLength_ == 0) maxLength_ = Magnitude(v) <= 15 ? 4 : Magnitude(v) <= 255 ? 8 : 16;
-        if (maxLength_ > 16) maxLength_ = 16;
-    } else if (type == stDiv && mulOrDiv_ % 10 != 0) {
-        mulOrDiv_ = mulOrDiv_ < 10 ? 1 : mulOrDiv_ - mulOrDiv_ % 10;
+        if (rule_.MaxLength == 0) rule_.MaxLength = Magnitude(v) <= 15 ? 4 : Magnitude(v) <= 255 ? 8 : 16;
+        if (rule_.MaxLength > 16) rule_.MaxLength = 16;
+    } else if (type == stDiv && rule_.MulOrDiv % 10 != 0) {
+        rule_.MulOrDiv = rule_.MulOrDiv < 10 ? 1 : rule_.MulOrDiv - rule_.MulOrDiv % 10;
     }
-    spinType_ = type;
+    rule_.SpinType = type;
     SetValue(v);
 }
 
 void TSpinEx::SetMaxLength(int length) {
     if (length < 0) length = 0;
-    if (spinType_ == stByn && length > 16) length = 16;
-    if (length == maxLength_) return;
+    if (rule_.SpinType == stByn && length > 16) length = 16;
+    if (length == rule_.MaxLength) return;
     const int v = Value();
-    maxLength_ = length;
+    rule_.MaxLength = length;
     SetValue(v);
     // A limit on what the user enters, not on the text the value writes.
     const std::unique_ptr<const QValidator> previous(validator());
@@ -296,26 +139,26 @@ void TSpinEx::SetMaxLength(int length) {
 
 void TSpinEx::SetMuFraction(unsigned char fraction) {
     const unsigned f = fraction == 0 ? 1 : fraction;
-    if (f == muFraction_) return;
+    if (f == rule_.MuFraction) return;
     const int v = Value();
-    muFraction_ = f;
+    rule_.MuFraction = f;
     SetValue(v);
 }
 
 void TSpinEx::SetMulOrDiv(unsigned short factor) {
     const unsigned m = factor == 0 ? 1 : factor;
-    if (m == mulOrDiv_) return;
-    if (spinType_ != stMul && m != 1 && m % 10 != 0) return;
+    if (m == rule_.MulOrDiv) return;
+    if (rule_.SpinType != stMul && m != 1 && m % 10 != 0) return;
     const int v = Value();  // read with the old factor
-    mulOrDiv_ = m;
-    if (spinType_ == stMul || spinType_ == stDiv) SetValue(v);
+    rule_.MulOrDiv = m;
+    if (rule_.SpinType == stMul || rule_.SpinType == stDiv) SetValue(v);
 }
 
 void TSpinEx::SetOptions(TSpinOptions options) {
-    if (options == options_) return;
-    const bool zeroChanged = (options ^ options_) & soZero;
-    options_ = options;
-    if (zeroChanged && maxLength_ > 0) SetValue(Value());
+    if (options == rule_.Options) return;
+    const bool zeroChanged = (options ^ rule_.Options) & soZero;
+    rule_.Options = options;
+    if (zeroChanged && rule_.MaxLength > 0) SetValue(Value());
 }
 
 void TSpinEx::SetAlignment(Qt::Alignment a) { setAlignment(a | Qt::AlignVCenter); }
@@ -343,12 +186,13 @@ bool TSpinEx::AcceptsChar(QChar c) const {
     bool accepted;
     if (u < 32) {
         accepted = u != u'\r';
-    } else if (spinType_ == stByn) {
-        accepted = (u == u'0' || u == u'1') && (maxLength_ == 0 || text().size() < maxLength_);
+    } else if (rule_.SpinType == stByn) {
+        accepted = (u == u'0' || u == u'1') && (rule_.MaxLength == 0 || text().size() < rule_.MaxLength);
     } else {
         accepted = u == u'+' || u == u'-' || (u >= u'0' && u <= u'9');
-        if (spinType_ == stHex) accepted = accepted || (u >= u'A' && u <= u'F') || (u >= u'a' && u <= u'f');
-        if (spinType_ == stDiv && mulOrDiv_ != 1) accepted = accepted || c == DecimalSeparator();
+        if (rule_.SpinType == stHex)
+            accepted = accepted || (u >= u'A' && u <= u'F') || (u >= u'a' && u <= u'f');
+        if (rule_.SpinType == stDiv && rule_.MulOrDiv != 1) accepted = accepted || c == DecimalSeparator();
     }
     if (!editorEnabled_ && (u >= 32 || u == u'\b')) accepted = false;
     return accepted;
@@ -357,7 +201,7 @@ bool TSpinEx::AcceptsChar(QChar c) const {
 void TSpinEx::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
     if (key == Qt::Key_Up || key == Qt::Key_Down) {
-        if ((options_ & soUpDwNext) && hasSelectedText() && window() != this) {
+        if ((rule_.Options & soUpDwNext) && hasSelectedText() && window() != this) {
             if (key == Qt::Key_Up)
                 focusPreviousChild();
             else
@@ -380,7 +224,7 @@ void TSpinEx::keyPressEvent(QKeyEvent* event) {
     }
     if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
         const bool enter = key != Qt::Key_Escape;
-        if (enter && (options_ & soRetNext))
+        if (enter && (rule_.Options & soRetNext))
             focusNextChild();
         else
             emit KeyPress(enter ? QChar(u'\r') : QChar(27));
@@ -422,9 +266,9 @@ void TSpinEx::focusOutEvent(QFocusEvent* event) {
 }
 
 void TSpinEx::ExitRule() {
-    if (text().isEmpty()) SetValue(minValue_);
+    if (text().isEmpty()) SetValue(rule_.MinValue);
     const int v = Value();
-    if (LimitValue(v) != v || spinType_ != stNone || (options_ & soZero)) SetValue(v);
+    if (LimitValue(v) != v || rule_.SpinType != stNone || (rule_.Options & soZero)) SetValue(v);
 }
 
 void TSpinEx::contextMenuEvent(QContextMenuEvent* event) {

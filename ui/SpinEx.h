@@ -1,26 +1,17 @@
 // TSpinEx: a one-line numeric edit with its own up/down arrows. The integer
 // lives in the text: Value is parsed from it on every read and written back
-// through the display mode (plain, hexadecimal, binary, multiplied, divided).
+// through the display mode (plain, hexadecimal, binary, multiplied, divided);
+// those rules are in spin_text.h.
 #pragma once
 
-#include <QFlags>
 #include <QLineEdit>
 #include <QLocale>
+
+#include "ui/spin_text.h"
 
 class QToolButton;
 
 namespace corvane {
-
-enum TSpinType { stNone, stHex, stByn, stMul, stDiv };
-
-enum TSpinOption : unsigned {
-    soRetNext = 1,   // Enter moves the focus on
-    soUpDwNext = 2,  // Up/Down move the focus while text is selected
-    soEndless = 4,   // out-of-range values wrap to the other bound
-    soZero = 8,      // zero-padded to MaxLength digits
-};
-Q_DECLARE_FLAGS(TSpinOptions, TSpinOption)
-Q_DECLARE_OPERATORS_FOR_FLAGS(TSpinOptions)
 
 // The two stacked arrow buttons at the edit's right edge. Holding one down
 // repeats after 400 ms, then every 100 ms.
@@ -56,29 +47,29 @@ public:
     int Value() const;
     void SetValue(int value);
 
-    int MinValue() const { return minValue_; }
-    void SetMinValue(int value) { minValue_ = value; }
-    int MaxValue() const { return maxValue_; }
-    void SetMaxValue(int value) { maxValue_ = value; }
+    int MinValue() const { return rule_.MinValue; }
+    void SetMinValue(int value) { rule_.MinValue = value; }
+    int MaxValue() const { return rule_.MaxValue; }
+    void SetMaxValue(int value) { rule_.MaxValue = value; }
     int Increment() const { return increment_; }
     void SetIncrement(int value) { increment_ = value; }
 
-    TSpinType SpinType() const { return spinType_; }
+    TSpinType SpinType() const { return rule_.SpinType; }
     void SetSpinType(TSpinType type);
-    int MaxLength() const { return maxLength_; }
+    int MaxLength() const { return rule_.MaxLength; }
     void SetMaxLength(int length);
-    unsigned MuFraction() const { return muFraction_; }
+    unsigned MuFraction() const { return rule_.MuFraction; }
     void SetMuFraction(unsigned char fraction);
-    unsigned MulOrDiv() const { return mulOrDiv_; }
+    unsigned MulOrDiv() const { return rule_.MulOrDiv; }
     void SetMulOrDiv(unsigned short factor);
-    TSpinOptions Options() const { return options_; }
+    TSpinOptions Options() const { return rule_.Options; }
     void SetOptions(TSpinOptions options);
     bool EditorEnabled() const { return editorEnabled_; }
     void SetEditorEnabled(bool enabled) { editorEnabled_ = enabled; }
     Qt::Alignment Alignment() const { return alignment(); }
     void SetAlignment(Qt::Alignment alignment);
 
-    int LimitValue(int value) const;
+    int LimitValue(int value) const { return rule_.LimitValue(value); }
 
     virtual void StepUp();
     virtual void StepDown();
@@ -107,22 +98,14 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    int TextToValue(const QString& text) const;
-    QString ValueToText(int value) const;
     void ExitRule();
     void PlaceButton();
     int MinimumHeightForFont() const;
     bool CanEdit() const { return editorEnabled_ && !isReadOnly(); }
 
     TSpinButton* button_;  // child widget, owned by this edit
-    int minValue_ = 0;
-    int maxValue_ = 0;
+    SpinTextRule rule_;
     int increment_ = 1;
-    TSpinType spinType_ = stNone;
-    int maxLength_ = 0;
-    unsigned muFraction_ = 1;
-    unsigned mulOrDiv_ = 1;
-    TSpinOptions options_ = soRetNext;
     bool editorEnabled_ = true;
 };
 

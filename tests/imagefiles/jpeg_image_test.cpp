@@ -11,11 +11,11 @@
 #include <jerror.h>
 // clang-format on
 
-#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "imagefiles/jpeg_codec.h"
 #include "imaging/errors.h"
 #include "tests/imagefiles/jpeg_test_util.h"
 
@@ -34,38 +34,6 @@ int JpegErrorCode(F read) {
         return e.Code();
     }
     return -1;
-}
-
-// Encodes raw samples straight through the library, for streams our writer
-// never makes (CMYK, YCCK, colour order checks). The library's default error
-// handler is fine in a test: it ends the process on failure.
-std::vector<std::uint8_t> LibraryEncode(const std::vector<std::uint8_t>& samples, int width, int height,
-                                        int components, J_COLOR_SPACE in, J_COLOR_SPACE stored, bool adobe) {
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr err{};
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = static_cast<JDIMENSION>(width);
-    cinfo.image_height = static_cast<JDIMENSION>(height);
-    cinfo.input_components = components;
-    cinfo.in_color_space = in;
-    jpeg_set_defaults(&cinfo);
-    if (stored != JCS_UNKNOWN) jpeg_set_colorspace(&cinfo, stored);
-    cinfo.write_Adobe_marker = adobe ? TRUE : FALSE;
-    jpeg_set_quality(&cinfo, 90, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        auto* row = const_cast<JSAMPLE*>(samples.data() + cinfo.next_scanline * width * components);
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    std::vector<std::uint8_t> bytes(buffer, buffer + size);
-    std::free(buffer);
-    return bytes;
 }
 
 // Offset of the first marker `code` (0xFF code) in a stream.
@@ -203,15 +171,16 @@ TEST(JpegReader, FourComponentStreamsBecomeBlueGreenRed) {
     struct Case {
         const char* name;
         J_COLOR_SPACE stored;
-        bool adobe;  // with the marker the samples are inverted (255 - ink)
+        bool adobe;  // the Adobe marker; the samples are inverted (255 - ink) either way
         std::uint8_t cmyk[4];
         int red, green, blue;
     };
     const Case cases[] = {
         {"inverted CMYK red", JCS_CMYK, true, {255, 0, 0, 255}, 255, 0, 0},
         {"inverted CMYK mixed", JCS_CMYK, true, {128, 255, 64, 200}, 100, 200, 50},
-        {"plain CMYK red", JCS_CMYK, false, {0, 255, 255, 0}, 255, 0, 0},
-        {"plain CMYK mixed", JCS_CMYK, false, {127, 0, 191, 55}, 100, 200, 50},
+        // Without the marker the samples are read as inverted all the same.
+        {"CMYK without the marker, red", JCS_CMYK, false, {255, 0, 0, 255}, 255, 0, 0},
+        {"CMYK without the marker, mixed", JCS_CMYK, false, {128, 255, 64, 200}, 100, 200, 50},
         {"YCCK mixed", JCS_YCCK, true, {128, 255, 64, 200}, 100, 200, 50},
     };
     for (const Case& c : cases) {
@@ -328,6 +297,52 @@ TEST_F(JpegFiles, ImageObjectKeepsStreamAndPicture) {
     out.Assign(*picture);
     out.SaveToFile(Path("saved.jpg"));
     EXPECT_EQ(Slurp(Path("saved.jpg")), EncodeJPEG(*picture, 50, false));
+}
+
+// Loading keeps the decoder that read the header; the first decode goes on
+// from it with the options of that moment, later ones start afresh.
+TEST(JpegReader, DecodeFromTheLoadedHeaderEqualsAFreshDecode) {
+    const auto bytes = Slurp(TestImage("testimgp.jpg"));
+    TJPEGImage jpeg;
+    jpeg.LoadFromMemory(bytes);
+    jpeg.SetScale(TJPEGScale::jsQuarter);
+    jpeg.SetPixelFormat(TJPEGPixelFormat::jf8Bit);
+    const auto fresh = DecodeJPEG(bytes, jpeg.Options());
+    const TBitmap& kept = jpeg.Bitmap();
+    ASSERT_EQ(kept.Width(), 57);
+    ASSERT_EQ(kept.PixelFormat(), TPixelFormat::pf8bit);
+    EXPECT_EQ(kept.Palette(), fresh->Palette());
+    for (int y = 0; y < kept.Height(); ++y) ASSERT_EQ(Row(kept, y), Row(*fresh, y)) << "row " << y;
+
+    jpeg.SetScale(TJPEGScale::jsFullSize);
+    jpeg.SetPixelFormat(TJPEGPixelFormat::jf24Bit);
+    jpeg.Decode();
+    const auto full = ReadJPEGFromMemory(bytes);
+    ASSERT_EQ(jpeg.Bitmap().Width(), 227);
+    for (int y = 0; y < full->Height(); ++y) ASSERT_EQ(Row(jpeg.Bitmap(), y), Row(*full, y)) << "row " << y;
+}
+
+TEST(JpegCodec, StagesOutOfOrderFailWithTheBadStateCode) {
+    const auto bytes = Slurp(TestImage("testorig.jpg"));
+    jpegcodec::StreamInfo info;
+    jpegcodec::DecodeSettings settings;
+    jpegcodec::OutputInfo out;
+    std::vector<std::uint8_t*> rows(149, nullptr);
+
+    const auto fresh = jpegcodec::NewDecodeJob();
+    EXPECT_EQ(jpegcodec::StartDecompress(fresh.get(), &settings, &out), JERR_BAD_STATE);
+    EXPECT_EQ(jpegcodec::ReadRows(fresh.get(), rows.data()), JERR_BAD_STATE);
+
+    const auto job = jpegcodec::NewDecodeJob();
+    ASSERT_EQ(jpegcodec::ReadHeader(job.get(), bytes.data(), bytes.size(), &info), 0);
+    EXPECT_EQ(info.Width, 227);
+    EXPECT_EQ(jpegcodec::ReadHeader(job.get(), bytes.data(), bytes.size(), &info), JERR_BAD_STATE);
+    EXPECT_EQ(jpegcodec::ReadRows(job.get(), rows.data()), JERR_BAD_STATE) << "decompression not started";
+
+    const auto failed = jpegcodec::NewDecodeJob();
+    const std::uint8_t junk[] = {'n', 'o', 't'};
+    EXPECT_EQ(jpegcodec::ReadHeader(failed.get(), junk, sizeof junk, &info), JERR_NO_SOI);
+    EXPECT_EQ(jpegcodec::StartDecompress(failed.get(), &settings, &out), JERR_BAD_STATE);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -126,6 +128,26 @@ TEST_F(JpegOracle, InvertedCmykDecodesLikeReference) {
         for (int x = 0; x < original->Width() * 3; ++x)
             total += std::abs(picture->ScanLine(y)[x] - original->ScanLine(y)[x]);
     EXPECT_LT(static_cast<double>(total) / (original->Width() * original->Height() * 3), 2.0);
+}
+
+// cmyk-without-adobe-marker: four components and no APP14 marker were read
+// as plain ink and came out almost black; the reference reads them inverted.
+TEST_F(JpegOracle, CmykWithoutAdobeMarkerDecodesLikeReference) {
+    const auto photo = PhotoLike(61, 43, 5);
+    std::vector<std::uint8_t> cmyk;
+    for (int y = 0; y < photo->Height(); ++y)
+        for (int x = 0; x < photo->Width(); ++x) {
+            const std::uint8_t* p = photo->ScanLine(y) + 3 * x;
+            cmyk.insert(cmyk.end(), {p[2], p[1], p[0], static_cast<std::uint8_t>(255 - (x * 3 + y) % 97)});
+        }
+    const auto bytes = LibraryEncode(cmyk, 61, 43, 4, JCS_CMYK, JCS_CMYK, false);
+    const std::uint8_t app14[] = {0xFF, 0xEE};
+    ASSERT_EQ(std::search(bytes.begin(), bytes.end(), std::begin(app14), std::end(app14)), bytes.end());
+    Spit(Path("cmyk.jpg"), bytes);
+
+    const auto picture = ReadJPEGFile(Path("cmyk.jpg"));
+    EXPECT_EQ(picture->PixelFormat(), TPixelFormat::pf24bit);
+    ExpectSamePixels(*picture, ReferenceDecode(Path("cmyk.jpg")));
 }
 
 TEST_F(JpegOracle, TruncatedStreamDecodesLikeReferenceWithoutFailure) {

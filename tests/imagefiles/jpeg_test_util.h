@@ -1,10 +1,15 @@
 // Helpers of the JPEG tests: a scratch folder, the reference command-line
 // tools, a minimal BMP writer and parser for exchanging pictures with them,
-// and reproducible pictures.
+// streams encoded straight through the library, and reproducible pictures.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <unistd.h>
+
+// clang-format off
+#include <cstdio>
+#include <jpeglib.h>
+// clang-format on
 
 #include <algorithm>
 #include <cstdint>
@@ -135,6 +140,39 @@ inline ParsedBmp ParseBmp(const std::vector<std::uint8_t>& b) {
                               b.begin() + static_cast<std::ptrdiff_t>(at + used));
     }
     return bmp;
+}
+
+// Encodes raw samples straight through the library, for streams our writer
+// never makes (CMYK, YCCK, colour order checks). The library's default error
+// handler is fine in a test: it ends the process on failure.
+inline std::vector<std::uint8_t> LibraryEncode(const std::vector<std::uint8_t>& samples, int width,
+                                               int height, int components, J_COLOR_SPACE in,
+                                               J_COLOR_SPACE stored, bool adobe) {
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr err{};
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = static_cast<JDIMENSION>(width);
+    cinfo.image_height = static_cast<JDIMENSION>(height);
+    cinfo.input_components = components;
+    cinfo.in_color_space = in;
+    jpeg_set_defaults(&cinfo);
+    if (stored != JCS_UNKNOWN) jpeg_set_colorspace(&cinfo, stored);
+    cinfo.write_Adobe_marker = adobe ? TRUE : FALSE;
+    jpeg_set_quality(&cinfo, 90, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        auto* row = const_cast<JSAMPLE*>(samples.data() + cinfo.next_scanline * width * components);
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::vector<std::uint8_t> bytes(buffer, buffer + size);
+    std::free(buffer);
+    return bytes;
 }
 
 // Gradients, edges and noise: enough detail that every coefficient matters.

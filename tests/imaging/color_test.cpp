@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 #include "imaging/curve_table.h"
+#include "imaging/errors.h"
 
 namespace corvane {
 namespace {
@@ -79,8 +81,21 @@ TEST(CurveTable, DocumentedValues) {
     EXPECT_EQ(CurveRow(1)[136], 0);
     EXPECT_GT(CurveRow(1)[137], 0);
     EXPECT_EQ(CurveRow(28)[1], 147);
-    EXPECT_THROW(CurveRow(0), std::out_of_range);
-    EXPECT_THROW(CurveRow(55), std::out_of_range);
+}
+
+std::string CurveRowFailure(int code) {
+    try {
+        CurveRow(code);
+    } catch (const ERangeError& e) {
+        return e.what();
+    }
+    return "no failure";
+}
+
+TEST(CurveTable, RefusesCodesOutsideTheTable) {
+    EXPECT_EQ(CurveRowFailure(0), "レベル・ガンマのコード 0 は範囲外です (1 .. 54)");
+    EXPECT_EQ(CurveRowFailure(55), "レベル・ガンマのコード 55 は範囲外です (1 .. 54)");
+    EXPECT_EQ(CurveRowFailure(-2147483647 - 1), "レベル・ガンマのコード -2147483648 は範囲外です (1 .. 54)");
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include <functional>
 #include <random>
-#include <stdexcept>
 #include <string>
 
 #include "imaging/curve_table.h"
@@ -177,7 +176,7 @@ TEST(Transforms, RefuseEmptyAndUnsupportedPictures) {
         EXPECT_EQ(custom.PixelFormat(), TPixelFormat::pfCustom);
     }
     EXPECT_THROW(ToneGammaBitmap(MakePicture(TPixelFormat::pf24bit, 1, 1), 0, 128, 10, 10, true),
-                 std::out_of_range);
+                 ERangeError);
 }
 
 }  // namespace

@@ -4,9 +4,10 @@
 
 #include <array>
 #include <cstring>
+#include <vector>
 
 #include "imaging/errors.h"
-#include "imaging/transform_entry.h"
+#include "imaging/transform_setup.h"
 
 namespace corvane {
 namespace {
@@ -95,6 +96,20 @@ TEST(TBitmap, IndexedTo24GoesThroughThePalette) {
     EXPECT_EQ(Rgb(b4, 0, 0)[0], 20);
     EXPECT_EQ(Rgb(b4, 1, 0)[0], 30);
     EXPECT_EQ(Rgb(b4, 2, 0)[0], 0);
+
+    // Every index of an 8-bit row, over a palette of 200 entries.
+    TBitmap b8 = Make(TPixelFormat::pf8bit, 256, 2);
+    std::vector<TPaletteEntry> palette(200);
+    for (int i = 0; i < 200; ++i)
+        palette[i] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i), 7, 0};
+    b8.SetPalette(palette);
+    for (int x = 0; x < 256; ++x) b8.ScanLine(1)[x] = static_cast<std::uint8_t>(x);
+    b8.SetPixelFormat(TPixelFormat::pf24bit);
+    for (int x = 0; x < 256; ++x) {
+        const std::array<int, 3> want = x < 200 ? std::array<int, 3>{x, 255 - x, 7} : std::array<int, 3>{};
+        ASSERT_EQ(Rgb(b8, x, 1), want) << "index " << x;
+        ASSERT_EQ(Rgb(b8, x, 0), (std::array<int, 3>{0, 255, 7})) << "index 0 at " << x;
+    }
 }
 
 TEST(TBitmap, DeepFormatsTo24HonourMasks) {
@@ -123,6 +138,14 @@ TEST(TBitmap, DeepFormatsTo24HonourMasks) {
     px[0] = 10, px[1] = 20, px[2] = 30, px[3] = 99;
     p32.SetPixelFormat(TPixelFormat::pf24bit);
     EXPECT_EQ(Rgb(p32, 0, 0), (std::array<int, 3>{10, 20, 30}));
+
+    // Without masks a 32-bit pixel is blue, green, red, unused.
+    TBitmap bgrx = Make(TPixelFormat::pf32bit, 2, 1);
+    std::uint8_t* q = bgrx.ScanLine(0);
+    q[0] = 1, q[1] = 2, q[2] = 3, q[3] = 4, q[4] = 250, q[5] = 251, q[6] = 252, q[7] = 253;
+    bgrx.SetPixelFormat(TPixelFormat::pf24bit);
+    EXPECT_EQ(Rgb(bgrx, 0, 0), (std::array<int, 3>{3, 2, 1}));
+    EXPECT_EQ(Rgb(bgrx, 1, 0), (std::array<int, 3>{252, 251, 250}));
 }
 
 TEST(TBitmap, DeviceDependentPicturesHaveNoFormatUntilSwitched) {
@@ -136,7 +159,7 @@ TEST(TBitmap, DeviceDependentPicturesHaveNoFormatUntilSwitched) {
     EXPECT_EQ(b.ScanLine(1)[4], 7);  // blue of pixel (1, 1)
 }
 
-TEST(TransformEntry, WorkingSourceNeverTouchesTheCaller) {
+TEST(TransformSetup, WorkingSourceNeverTouchesTheCaller) {
     TBitmap b = Make(TPixelFormat::pf32bit, 2, 1);
     b.ScanLine(0)[2] = 200;
     WorkingSource w(b);

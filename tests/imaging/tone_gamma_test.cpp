@@ -5,9 +5,12 @@
 #include <cstring>
 #include <iterator>
 #include <random>
-#include <stdexcept>
+#include <string>
 
+#include "imaging/colour_rule.h"
 #include "imaging/curve_table.h"
+#include "imaging/errors.h"
+#include "imaging/pixel_kernels.h"
 #include "imaging/tone_table.h"
 #include "transform_test_support.h"
 
@@ -72,10 +75,19 @@ TEST(ToneTable, PositiveContrastTermIsTheNearestInteger) {
 }
 
 TEST(ToneTable, RefusesParametersThatHaveNoMeaning) {
-    EXPECT_THROW(BuildToneTable(0, 128, 10), std::out_of_range);
-    EXPECT_THROW(BuildToneTable(0, 0, 0), std::out_of_range);
-    EXPECT_THROW(BuildToneTable(0, 0, 55), std::out_of_range);
-    EXPECT_THROW(ColourRule(0, 0, 10, 0, true), std::out_of_range);
+    const auto failure = [](auto make) -> std::string {
+        try {
+            make();
+        } catch (const ERangeError& e) {
+            return e.what();
+        }
+        return "no failure";
+    };
+    EXPECT_EQ(failure([] { BuildToneTable(0, 128, 10); }), "コントラスト 128 は範囲外です (-127 .. 127)");
+    EXPECT_EQ(failure([] { BuildToneTable(0, 0, 0); }), "レベル・ガンマのコード 0 は範囲外です (1 .. 54)");
+    EXPECT_EQ(failure([] { BuildToneTable(0, 0, 55); }), "レベル・ガンマのコード 55 は範囲外です (1 .. 54)");
+    EXPECT_EQ(failure([] { ColourRule(0, 0, 10, 0, true); }),
+              "レベル・ガンマのコード 0 は範囲外です (1 .. 54)");
     // Outside the window's ranges but harmless: limited like any entry.
     EXPECT_EQ(BuildToneTable(std::numeric_limits<int>::max(), std::numeric_limits<int>::min(), 10)[0], 255);
 }
@@ -146,17 +158,17 @@ TEST(ToneGammaBitmap, EveryGammaKernelMatchesThePlainLookUp) {
     for (std::size_t i = 0; i < src.size(); ++i) src[i] = static_cast<std::uint8_t>(i < 256 ? i : rng());
     for (int code = 1; code <= kCurveRows; ++code) {
         const std::uint8_t* g = CurveRow(code);
-        const auto pairs = tone_kernels::GammaPairTable(g);
+        const auto pairs = pixel_kernels::GammaPairTable(g);
         for (std::size_t n = 0; n <= src.size(); n += (n < 140 ? 1 : 37)) {
             std::vector<std::uint8_t> want(n), got(n);
             for (std::size_t i = 0; i < n; ++i) want[i] = g[src[i]];
             if (!pairs.empty()) {
-                tone_kernels::GammaPairBytes(src.data(), got.data(), n, pairs.data(), g);
+                pixel_kernels::GammaPairBytes(src.data(), got.data(), n, pairs.data(), g);
                 ASSERT_EQ(got, want) << "pairs, code " << code << " length " << n;
             }
-            if (tone_kernels::HasBytePermute()) {
+            if (pixel_kernels::HasBytePermute()) {
                 std::vector<std::uint8_t> inPlace(src.begin(), src.begin() + static_cast<std::ptrdiff_t>(n));
-                tone_kernels::GammaBytesPermute(inPlace.data(), inPlace.data(), n, g);
+                pixel_kernels::GammaBytesPermute(inPlace.data(), inPlace.data(), n, g);
                 ASSERT_EQ(inPlace, want) << "permute, code " << code << " length " << n;
             }
         }

@@ -1,4 +1,4 @@
-#include "imaging/transform_entry.h"
+#include "imaging/transform_setup.h"
 
 #include "imaging/errors.h"
 
