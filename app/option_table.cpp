@@ -165,7 +165,7 @@ constexpr TOptionRow kRows[] = {
      .Max = 64,
      .Default = 1,
      .Note = "; 出力は順に変換した場合と同じ",
-     .InWindow = false,
+     .Place = TOptionPlace::CommandLine,
      .Get = [](const S& s) { return s.Jobs; },
      .Set = [](S& s, int v) { s.Jobs = v; }},
 };

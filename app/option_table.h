@@ -40,6 +40,13 @@ enum class TOptionKind {
     Text,     // free text; the items are suggestions
 };
 
+// Where the window offers an option.
+enum class TOptionPlace {
+    Control,       // a control of the window's own layout
+    SettingsMenu,  // the "設定(&S)" menu: a switch as a checkable item, a choice as radio items
+    CommandLine,   // nowhere: the command line only
+};
+
 struct TOptionChoice {
     std::string_view Name;     // on the command line
     std::string_view Caption;  // in the window
@@ -60,7 +67,7 @@ struct TOptionRow {
     std::span<const TOptionChoice> Choices = {};
     std::string_view DefaultText = {};  // Text
     std::string_view Note = {};         // what --help adds after the default
-    bool InWindow = true;               // false: the command line only
+    TOptionPlace Place = TOptionPlace::Control;
     // The value in the settings record (every kind but Text).
     int (*Get)(const TConversionSettings&) = nullptr;
     void (*Set)(TConversionSettings&, int) = nullptr;

@@ -1,6 +1,7 @@
 #include "ui/corvane01u1.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -251,7 +252,7 @@ void TForm1::CreateOptions(QWidget* client) {
                        {NameCase, RadioGroup1},    {JPEGQuality, SpinEx5}, {Progressive, CheckBox14}};
 }
 
-QWidget* TForm1::OptionControl(TOptionId id) const {
+QObject* TForm1::OptionControl(TOptionId id) const {
     const auto it = optionControls_.find(id);
     return it == optionControls_.end() ? nullptr : it->second;
 }
@@ -262,12 +263,43 @@ void TForm1::CreateMenu() {
     QMenu* file = bar->addMenu(QStringLiteral("ファイル(&F)"));
     file->setFont(FormFont());
     Exit1 = file->addAction(QStringLiteral("終了(&X)"));
+    CreateSettingsMenu();
     QMenu* help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
     help->setFont(FormFont());
     Help2 = help->addAction(QStringLiteral("ヘルプ(&H)"));
     Help2->setShortcut(QKeySequence(Qt::Key_F1));
     Help2->setShortcutContext(Qt::WindowShortcut);
     About1 = help->addAction(QStringLiteral("バージョン情報(&A)"));
+}
+
+void TForm1::CreateSettingsMenu() {
+    SettingsMenu = menuBar()->addMenu(QStringLiteral("設定(&S)"));
+    SettingsMenu->setFont(FormFont());
+    for (const TOptionRow& row : OptionTable()) {
+        if (row.Place != TOptionPlace::SettingsMenu) continue;
+        if (row.Kind == TOptionKind::Switch) {
+            QAction* item = SettingsMenu->addAction(OptionCaption(row));
+            item->setCheckable(true);
+            item->setChecked(row.Default != 0);
+            optionControls_[row.Id] = item;
+        } else {
+            // A choice: its items as radio items under its caption.
+            QMenu* sub = SettingsMenu->addMenu(OptionCaption(row));
+            sub->setFont(FormFont());
+            auto* group = new QActionGroup(sub);
+            group->setExclusive(true);
+            const QStringList items = OptionItems(row);
+            for (int i = 0; i < items.size(); ++i) {
+                QAction* item = sub->addAction(items[i]);
+                item->setCheckable(true);
+                item->setChecked(i == row.Default);
+                group->addAction(item);
+            }
+            optionControls_[row.Id] = group;
+        }
+    }
+    // Settings have nowhere else to be seen; an empty menu is not shown.
+    SettingsMenu->menuAction()->setVisible(!SettingsMenu->isEmpty());
 }
 
 void TForm1::SetTabOrder() {

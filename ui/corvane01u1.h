@@ -25,6 +25,7 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class QMenu;
 class QPushButton;
 
 namespace corvane {
@@ -109,6 +110,8 @@ public:
     QAction* Exit1;
     QAction* Help2;
     QAction* About1;
+    // "設定(&S)": the settings the window's layout has no place for.
+    QMenu* SettingsMenu;
 
     TListFileDialog OpenDialog1;
     TListFileDialog SaveDialog1;
@@ -145,8 +148,10 @@ public:
     // The option values a run takes: every row of the option table the
     // window has a control for, read through that control.
     TConversionSettings ReadSettings() const;
-    // The control of an option row, or null for a row the window lacks.
-    QWidget* OptionControl(TOptionId id) const;
+    // The control of an option row: a widget of the layout, a checkable
+    // QAction or a QActionGroup of the settings menu; null for a row of the
+    // command line only.
+    QObject* OptionControl(TOptionId id) const;
     // ComboBox2's item whose text equals the box's text exactly, else -1.
     int ComboBox2Index() const;
     // Opens an existing help page with `browser`; a start failure is shown.
@@ -192,6 +197,7 @@ private:
     void CreateBatchList(QWidget* client);
     void CreateOptions(QWidget* client);
     void CreateMenu();
+    void CreateSettingsMenu();
     void SetTabOrder();
     void Connect();
     void FolderExtent(TDirectoryListBox* list);
@@ -211,7 +217,7 @@ private:
 
     std::unique_ptr<TDialogs> dialogs_;
     TDriveFolders driveFolders_;
-    std::map<TOptionId, QWidget*> optionControls_;  // widgets owned by the window
+    std::map<TOptionId, QObject*> optionControls_;  // owned by the window
     bool running_ = false;
     bool waitCursor_ = false;
     int progressStep_ = 1;

@@ -1,6 +1,8 @@
 // The main window: start-up state and layout, the folder link, the
 // run-button rule, invert and release, the batch list buttons with their
 // dialogs, the option handlers, help and about.
+#include <QAction>
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -8,6 +10,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -123,8 +126,8 @@ private slots:
         TForm1& f = *form_;
         for (const TOptionRow& row : OptionTable()) {
             const QByteArray name = QByteArray(row.CliName.data(), row.CliName.size());
-            QWidget* control = f.OptionControl(row.Id);
-            QVERIFY2((control != nullptr) == row.InWindow, name);
+            QObject* control = f.OptionControl(row.Id);
+            QVERIFY2((control != nullptr) == (row.Place != TOptionPlace::CommandLine), name);
             if (!control) continue;
             TConversionSettings expected;
             if (auto* spin = qobject_cast<TSpinEx*>(control)) {
@@ -162,9 +165,31 @@ private slots:
                     QCOMPARE(row.Default, 0);
                     row.Set(expected, combo->count() - 1);
                 }
+            } else if (auto* item = qobject_cast<QAction*>(control)) {
+                QCOMPARE(row.Place, TOptionPlace::SettingsMenu);
+                QVERIFY(f.SettingsMenu->actions().contains(item));
+                QCOMPARE(item->text(), OptionCaption(row));
+                QVERIFY(item->isCheckable());
+                QCOMPARE(item->isChecked(), row.Default != 0);
+                item->setChecked(!item->isChecked());
+                row.Set(expected, row.Default ? 0 : 1);
+            } else if (auto* radios = qobject_cast<QActionGroup*>(control)) {
+                QCOMPARE(row.Place, TOptionPlace::SettingsMenu);
+                QStringList items;
+                for (QAction* a : radios->actions()) items << a->text();
+                QCOMPARE(items, OptionItems(row));
+                QVERIFY(radios->isExclusive());
+                QCOMPARE(radios->actions().indexOf(radios->checkedAction()), row.Default);
+                auto* sub = qobject_cast<QMenu*>(radios->parent());
+                QVERIFY(sub && sub->title() == OptionCaption(row));
+                QVERIFY(f.SettingsMenu->actions().contains(sub->menuAction()));
+                const int other = row.Default == 0 ? int(radios->actions().size()) - 1 : 0;
+                radios->actions()[other]->setChecked(true);
+                row.Set(expected, other);
             } else {
                 QFAIL(name);
             }
+            if (row.Place == TOptionPlace::Control) QVERIFY(qobject_cast<QWidget*>(control));
             // Only this option differs from the defaults in what the window reads.
             const TConversionSettings read = f.ReadSettings();
             for (const TOptionRow& other : OptionTable()) {
