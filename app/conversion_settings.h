@@ -31,7 +31,7 @@ struct TConversionSettings {
     TNameCase NameCase{};
     int JPEGQuality{};
     bool Progressive{};
-    int Jobs{};  // entries converted at once; the files are those of one at a time
+    int Jobs{};  // entries converted at once (0: auto); the files are those of one at a time
 };
 
 inline constexpr TColor kBackColor = clWhite;
@@ -40,6 +40,9 @@ inline constexpr TColor kBackColor = clWhite;
 // option table's ranges).
 void ValidateSettings(const TConversionSettings& settings);
 
+// Jobs, with auto as the number of processors (the parallel driver also
+// admits only as many entries as memory holds).
+int EffectiveJobs(const TConversionSettings& s);
 int LevelCode(const TConversionSettings& s);
 int GammaCode(const TConversionSettings& s);
 // +900, -900 or 0 from the auto-turn mode and the picture's shape.

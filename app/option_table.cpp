@@ -163,8 +163,9 @@ constexpr TOptionRow kRows[] = {
      .Help = "同時に変換する項目の数",
      .Min = 1,
      .Max = 64,
-     .Default = 1,
-     .Note = "; 出力は順に変換した場合と同じ",
+     .Default = 0,
+     .Note = "; auto はプロセッサの数 (メモリに収まるだけ); 出力は順に変換した場合と同じ",
+     .ZeroName = "auto",
      .Place = TOptionPlace::CommandLine,
      .Get = [](const S& s) { return s.Jobs; },
      .Set = [](S& s, int v) { s.Jobs = v; }},
@@ -184,6 +185,7 @@ std::span<const TOptionRow> OptionTable() { return kRows; }
 const TOptionRow& OptionRow(TOptionId id) { return kRows[static_cast<std::size_t>(id)]; }
 
 std::string FormatOptionValue(const TOptionRow& row, int value) {
+    if (value == 0 && !row.ZeroName.empty()) return std::string(row.ZeroName);
     if (row.Scale == 1) return std::to_string(value);
     const int magnitude = std::abs(value);
     std::string text = std::to_string(magnitude / row.Scale) + "." + std::to_string(magnitude % row.Scale);
@@ -223,7 +225,7 @@ std::string OptionSynopsis(const TOptionRow& row) {
     std::string text(row.CliName);
     switch (row.Kind) {
         case TOptionKind::Integer:
-            return text + " N";
+            return text + (row.ZeroName.empty() ? " N" : " N|" + std::string(row.ZeroName));
         case TOptionKind::Tenths:
             return text + " X.X";
         case TOptionKind::Switch:

@@ -67,6 +67,9 @@ struct TOptionRow {
     std::span<const TOptionChoice> Choices = {};
     std::string_view DefaultText = {};  // Text
     std::string_view Note = {};         // what --help adds after the default
+    // Integer: the value 0, valid beside Min .. Max, is written and typed
+    // as this name ("auto": chosen when the run starts).
+    std::string_view ZeroName = {};
     TOptionPlace Place = TOptionPlace::Control;
     // The value in the settings record (every kind but Text).
     int (*Get)(const TConversionSettings&) = nullptr;

@@ -182,5 +182,25 @@ TEST_F(BatchCli, OutOfMemoryReadsAsTheSystemSaysIt) {
 #endif
 }
 
+// An entry that cannot be run is found before anything is read or written,
+// and the message names the list and the line.
+TEST_F(BatchCli, ListCheckedWholeBeforeTheRun) {
+    const std::string out = dir / "out";
+    std::filesystem::create_directory(out);
+    WriteBytes(dir / "l.csv", MakeEntry(dir.Dir(), "p0.jpg", out + "/") + "\r\n" +
+                                  MakeEntry(dir.Dir(), "p2.jpg", out + "/") + "\r\n\"" + (dir / "p4.jpg") +
+                                  "\"\r\n");
+    const Result r = Run("--list " + (dir / "l.csv"));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "corvane-batch: " + (dir / "l.csv") +
+                         " 3 行目: リストのインデックスが範囲を超えています (1)\n");
+    EXPECT_TRUE(Files(out).empty());
+
+    const Result v = Run("--version");
+    EXPECT_EQ(v.status, 0);
+    EXPECT_EQ(v.out.rfind("corvane-batch ", 0), 0u);
+    EXPECT_EQ(Run("--format png --list " + (dir / "l.csv")).status, 2);
+}
+
 }  // namespace
 }  // namespace corvane
