@@ -1,5 +1,6 @@
 #include "ui/corvane01u1.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -69,6 +70,9 @@ QComboBox* MakeEditableCombo(QWidget* parent, const QStringList& items, QRect ge
     combo->addItems(items);
     combo->setCurrentIndex(0);
     combo->setGeometry(geometry);
+    // The list drops down as wide as its longest item, not just as the box.
+    QAbstractItemView* list = combo->view();
+    list->setMinimumWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth());
     return combo;
 }
 
@@ -203,7 +207,8 @@ void TForm1::CreateOptions(QWidget* client) {
 
     GroupBox3 = new QGroupBox(QStringLiteral("JPEGオプション"), client);
     GroupBox3->setGeometry(240, 213, 137, 60);
-    SpinEx5 = MakeSpin(GroupBox3, {72, 16, 49, 21}, 35, 99, 1, stNone, 1, 90);
+    // 4 pixels right of the layout's place, clear of the ")" of Label1.
+    SpinEx5 = MakeSpin(GroupBox3, {76, 16, 49, 21}, 35, 99, 1, stNone, 1, 90);
     Label5 = MakeLabel(GroupBox3, QStringLiteral("圧縮率"), 16, 12);
     Label1 = MakeLabel(GroupBox3, QStringLiteral("(99：非圧縮)"), 8, 26);
     CheckBox14 = MakeCheckBox(GroupBox3, QStringLiteral("プログレッシブ"), {8, 40, 97, 17}, false);
@@ -214,18 +219,24 @@ void TForm1::CreateOptions(QWidget* client) {
     RadioGroup1->setGeometry(400, 216, 73, 57);
     RadioGroup1->SetItemIndex(0);
 
+    // 11 pixels wider than the layout's 273 (and the window with it), for
+    // ComboBox2's longest item.
     GroupBox4 = new QGroupBox(QStringLiteral("回転"), client);
-    GroupBox4->setGeometry(240, 272, 273, 49);
+    GroupBox4->setGeometry(240, 272, 284, 49);
     Label3 = MakeLabel(GroupBox4, QStringLiteral("角度(＋左)"), 32, 8);
-    SpinEx6 = MakeSpin(GroupBox4, {8, 24, 57, 21}, -3600, 3600, 900, stDiv, 10, 0);
-    Label2 = MakeLabel(GroupBox4, QStringLiteral("deg"), 72, 32);
-    CheckBox10 = MakeCheckBox(GroupBox4, QStringLiteral("Circum"), {104, 18, 57, 15}, true);
-    CheckBox15 = MakeCheckBox(GroupBox4, QStringLiteral("Mrror"), {104, 32, 49, 15}, false);
+    // 4 pixels wider than the layout's 57, so that "-360.0" shows whole; it
+    // starts 2 pixels further left and "deg" 1 further right to make room.
+    SpinEx6 = MakeSpin(GroupBox4, {6, 24, 61, 21}, -3600, 3600, 900, stDiv, 10, 0);
+    Label2 = MakeLabel(GroupBox4, QStringLiteral("deg"), 73, 32);
+    // The check boxes stand 6 pixels left of the layout's place; ComboBox2
+    // starts 8 pixels earlier and is 25 wider, so that its items show whole.
+    CheckBox10 = MakeCheckBox(GroupBox4, QStringLiteral("Circum"), {98, 18, 57, 15}, true);
+    CheckBox15 = MakeCheckBox(GroupBox4, QStringLiteral("Mrror"), {98, 32, 49, 15}, false);
     Label8 = MakeLabel(GroupBox4, QStringLiteral("正立／倒立"), 184, 8);
     ComboBox2 = MakeEditableCombo(
         GroupBox4,
         {QStringLiteral("無し"), QStringLiteral("正立（Portraite）"), QStringLiteral("倒立（Landscape）")},
-        {168, 24, 97, 20});
+        {160, 24, 122, 20});
 
     RadioGroup2 = new TRadioGroup(QStringLiteral("順位"),
                                   {QStringLiteral("色調優先"), QStringLiteral("ガンマ補正優先")}, client);
@@ -238,7 +249,8 @@ void TForm1::CreateOptions(QWidget* client) {
     SpinEx4 = MakeSpin(GroupBox2, {72, 20, 57, 21}, 1, 27, 1, stDiv, 10, 18);
 
     GroupBox1 = new QGroupBox(QStringLiteral("色調"), client);
-    GroupBox1->setGeometry(376, 328, 137, 97);
+    // Widened with GroupBox4, whose right edge it shares.
+    GroupBox1->setGeometry(376, 328, 148, 97);
     Label63 = MakeLabel(GroupBox1, QStringLiteral("明るさ"), 8, 16);
     SpinEx1 = MakeSpin(GroupBox1, {72, 8, 57, 21}, -255, 255, 1, stNone, 1, 0);
     Label64 = MakeLabel(GroupBox1, QStringLiteral("コントラスト"), 8, 40);

@@ -1,6 +1,7 @@
 // The main window: start-up state and layout, the folder link, the
 // run-button rule, invert and release, the batch list buttons with their
 // dialogs, the option handlers, help and about.
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -9,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyleOption>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -45,6 +47,22 @@ void ClickFolder(TDirectoryListBox* list, const QString& name) {
     list->setCurrentItem(found.last());
     QCoreApplication::processEvents();
 }
+
+// A line edit's field: its contents less the text margins (a spin edit's
+// arrows).
+QRect TextField(const QLineEdit* edit) {
+    QStyleOptionFrame option;
+    option.initFrom(edit);
+    option.rect = edit->rect();
+    option.lineWidth =
+        edit->hasFrame() ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit) : 0;
+    const QRect contents = edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit);
+    return contents.marginsRemoved(edit->textMargins());
+}
+
+// The width left for the text: the field less the 2 pixels the edit keeps on
+// either side and the cursor.
+int TextRoom(const QLineEdit* edit) { return TextField(edit).width() - 2 * 2 - 1; }
 
 }  // namespace
 
@@ -137,6 +155,64 @@ private slots:
         for (const QPushButton* b : client->findChildren<QPushButton*>()) check(b, b->text(), b->width() - 4);
         for (const QCheckBox* b : client->findChildren<QCheckBox*>()) check(b, b->text(), b->width() - 17);
         for (const QGroupBox* g : client->findChildren<QGroupBox*>()) check(g, g->title(), g->width() - 8);
+    }
+
+    // Every value of each spin edit's range, and every item of the option
+    // drop-downs (in the box and in its list), shows whole in the window's
+    // font; no label runs into the control beside it.
+    void everyTextShowsWhole() {
+        TForm1& f = *form_;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        for (TSpinEx* spin : {f.SpinEx1, f.SpinEx2, f.SpinEx3, f.SpinEx4, f.SpinEx5, f.SpinEx6}) {
+            const QFontMetrics fm(spin->font());
+            const int room = TextRoom(spin);
+            QVERIFY(TextField(spin).right() < spin->Button()->x());
+            int widest = 0;
+            for (int v = spin->MinValue(); v <= spin->MaxValue(); ++v) {
+                spin->SetValue(v);
+                widest = std::max(widest, fm.horizontalAdvance(spin->text()));
+                if (fm.horizontalAdvance(spin->text()) > room)
+                    QFAIL(qPrintable(QStringLiteral("%1 needs %2 pixels, has %3")
+                                         .arg(spin->text())
+                                         .arg(fm.horizontalAdvance(spin->text()))
+                                         .arg(room)));
+            }
+            QVERIFY(widest > 0);
+        }
+        for (QComboBox* combo : {f.ComboBox1, f.ComboBox2}) {
+            QStyleOptionComboBox option;
+            option.initFrom(combo);
+            option.editable = true;
+            const QRect arrow =
+                combo->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, combo);
+            QVERIFY(combo->lineEdit()->geometry().right() < arrow.left());
+            for (int i = 0; i < combo->count(); ++i) {
+                combo->setCurrentIndex(i);
+                const int needed =
+                    QFontMetrics(combo->lineEdit()->font()).horizontalAdvance(combo->currentText());
+                QVERIFY2(needed <= TextRoom(combo->lineEdit()), qPrintable(combo->currentText()));
+            }
+            combo->showPopup();
+            QAbstractItemView* list = combo->view();
+            const int margin =
+                2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
+            for (int i = 0; i < combo->count(); ++i) {
+                const QModelIndex index = list->model()->index(i, 0);
+                const int needed =
+                    QFontMetrics(list->font()).horizontalAdvance(index.data().toString()) + margin;
+                QVERIFY2(needed <= list->visualRect(index).width(), qPrintable(index.data().toString()));
+            }
+            combo->hidePopup();
+        }
+        for (const QLabel* label : f.centralWidget()->findChildren<QLabel*>()) {
+            for (const QWidget* w :
+                 label->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                if (qobject_cast<const QLabel*>(w) || !w->isVisibleTo(&f)) continue;
+                QVERIFY2(!label->geometry().adjusted(-1, -1, 1, 1).intersects(w->geometry()),
+                         qPrintable(label->text()));
+            }
+        }
     }
 
     void folderLink_data() {

@@ -6,8 +6,9 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QLineEdit>
+#include <QFontDatabase>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -196,11 +197,23 @@ private slots:
             QString Title, Text;
             QMessageBox::Icon Icon;
             bool Owned, AppModal;
+            int Width;
         } seen{};
         auto record = [&](QMessageBox* box) {
-            seen = {box->windowTitle(), box->text(), box->icon(), box->parentWidget() != nullptr,
-                    box->windowModality() == Qt::ApplicationModal};
+            seen = {box->windowTitle(),
+                    box->text(),
+                    box->icon(),
+                    box->parentWidget() != nullptr,
+                    box->windowModality() == Qt::ApplicationModal,
+                    box->width()};
             box->accept();
+        };
+        // A title bar shows the caption beside an icon and up to three
+        // buttons (some 100 pixels), in a title font that may be bold.
+        auto captionFits = [&] {
+            QFont title = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+            title.setBold(true);
+            return seen.Width >= QFontMetrics(title).horizontalAdvance(seen.Title) + 100;
         };
         WhenModal<QMessageBox>(record);
         dialogs->ShowFinished(QStringLiteral("変換終了"));
@@ -208,12 +221,14 @@ private slots:
         QCOMPARE(seen.Text, QStringLiteral("変換終了"));
         QCOMPARE(seen.Icon, QMessageBox::NoIcon);
         QVERIFY(!seen.Owned && seen.AppModal);
+        QVERIFY(captionFits());
 
         WhenModal<QMessageBox>(record);
         dialogs->ShowError(form_.get(), QStringLiteral("ファイル <b>x</b> を作成できません."));
         QCOMPARE(seen.Title, QStringLiteral("Corvane"));
         QCOMPARE(seen.Icon, QMessageBox::Critical);
         QCOMPARE(seen.Text, QStringLiteral("ファイル <b>x</b> を作成できません."));
+        QVERIFY(captionFits());
 
         WhenModal<QMessageBox>(record);
         dialogs->ShowInformation(form_.get(), QStringLiteral("Corvane - Vestral\r\n (Ver. 2)"));
