@@ -51,9 +51,14 @@ std::string TForm1::ListEntry(int index) {
 }
 
 void TForm1::ListAppend(const std::vector<std::string>& entries) {
-    TUpdateBracket bracket(ListBox1);
-    for (const std::string& entry : entries)
-        ListBox1->AddItem(FromBytes(entry))->setData(kEntryRole, QByteArray::fromStdString(entry));
+    {
+        TUpdateBracket bracket(ListBox1);
+        for (const std::string& entry : entries)
+            ListBox1->AddItem(FromBytes(entry))->setData(kEntryRole, QByteArray::fromStdString(entry));
+    }
+    // The runner appends the selection and refreshes nothing when the run
+    // then fails: the list's controls follow every append here.
+    BatchListRefresh();
 }
 
 void TForm1::ListClear() {

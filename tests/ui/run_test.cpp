@@ -184,6 +184,27 @@ private slots:
         QCOMPARE(f.Label46->text(), QStringLiteral("3"));
     }
 
+    // The entries a failed run appended from the selection can be edited and
+    // saved: the list's controls follow the list, not its state before the run.
+    void failingRunLeavesTheListUsable() {
+        TForm1& f = *form_;
+        QFile bad(src_ + QStringLiteral("/c.jpg"));
+        QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("no picture") > 0);
+        bad.close();
+        f.FileListBox1->Update();
+        for (int i = 0; i < f.FileListBox1->count(); ++i) f.FileListBox1->SetSelected(i, true);
+        f.DirectoryListBox2->SetDirectory(dst_);
+        QVERIFY(!f.ListBox1->isEnabled());
+        f.BitBtn1->click();
+
+        QCOMPARE(dialogs_->Errors.size(), 1);
+        QCOMPARE(f.ListCount(), 3);
+        for (QWidget* w : {static_cast<QWidget*>(f.ListBox1), static_cast<QWidget*>(f.Button14),
+                           static_cast<QWidget*>(f.Button15), static_cast<QWidget*>(f.Button17)})
+            QVERIFY(w->isEnabled());
+        QCOMPARE(f.ListBox1->HorizontalExtent(), f.ListBox1->WidestItem() + 20);
+    }
+
     void runWithNothingToDo() {
         form_->BitBtn1Click();
         QVERIFY(progress_.isEmpty());
