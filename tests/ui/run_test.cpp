@@ -205,6 +205,35 @@ private slots:
         QCOMPARE(f.ListBox1->HorizontalExtent(), f.ListBox1->WidestItem() + 20);
     }
 
+    // A run disables 実行. The focus must not pass on to 終了, where the key
+    // that closes the box and one more would end the program with its list.
+    void runLeavesTheFocusOnTheFileList_data() {
+        QTest::addColumn<bool>("failing");
+        QTest::newRow("finished") << false;
+        QTest::newRow("failed") << true;
+    }
+    void runLeavesTheFocusOnTheFileList() {
+        QFETCH(bool, failing);
+        TForm1& f = *form_;
+        if (failing) {
+            QFile bad(src_ + QStringLiteral("/c.jpg"));
+            QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("no picture") > 0);
+        }
+        f.FileListBox1->Update();
+        for (int i = 0; i < f.FileListBox1->count(); ++i) f.FileListBox1->SetSelected(i, true);
+        f.DirectoryListBox2->SetDirectory(dst_);
+        QWidget* focusAtBox = nullptr;
+        dialogs_->OnBox = [&] { focusAtBox = f.focusWidget(); };
+        f.BitBtn1->setFocus();
+        QTest::keyClick(f.BitBtn1, Qt::Key_Space);
+
+        QCOMPARE(dialogs_->Errors.size(), failing ? 1 : 0);
+        QCOMPARE(focusAtBox, static_cast<QWidget*>(f.FileListBox1));
+        QCOMPARE(f.focusWidget(), static_cast<QWidget*>(f.FileListBox1));
+        QTest::keyClick(f.focusWidget(), Qt::Key_Space);
+        QVERIFY(f.isVisible());
+    }
+
     void runWithNothingToDo() {
         form_->BitBtn1Click();
         QVERIFY(progress_.isEmpty());
