@@ -43,7 +43,9 @@ QLabel* MakeLabel(QWidget* parent, const QString& text, int x, int y) {
 
 QPushButton* MakeButton(QWidget* parent, const QString& text, QRect geometry) {
     auto* button = new QPushButton(text, parent);
-    button->setAutoDefault(false);
+    // Return and Enter press the focused button (outside a dialog Qt's
+    // buttons ignore them unless they are auto-default).
+    button->setAutoDefault(true);
     button->setGeometry(geometry);
     return button;
 }

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStyleOption>
 #include <QTemporaryDir>
 #include <QTest>
@@ -447,6 +448,40 @@ private slots:
         QVERIFY(f.ReadSettings().AutoTurn == TAutoTurn::None);
         f.ComboBox2->setEditText(QStringLiteral("正立（Portraite）"));
         QCOMPARE(f.ComboBox2Index(), 1);
+    }
+
+    // Return and Enter press the focused button, as desktops do; in a spin
+    // edit they still move the focus on and press nothing.
+    void returnPressesTheFocusedButton_data() {
+        QTest::addColumn<int>("key");
+        QTest::newRow("return") << int(Qt::Key_Return);
+        QTest::newRow("enter") << int(Qt::Key_Enter);
+    }
+    void returnPressesTheFocusedButton() {
+        QFETCH(int, key);
+        TForm1& f = *form_;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        f.FileListBox1->SetSelected(0, true);
+        f.FileListBox1Change();
+        QTest::keyClick(f.Button13, Qt::Key(key));
+        QCOMPARE(f.ListCount(), 1);
+        QVERIFY(f.Button15->isEnabled());
+        QTest::keyClick(f.Button15, Qt::Key(key));
+        QCOMPARE(f.ListCount(), 0);
+        for (QPushButton* b : f.centralWidget()->findChildren<QPushButton*>()) {
+            if (b == f.BitBtn2 || !b->isEnabled()) continue;  // 終了 would close the window
+            QSignalSpy clicked(b, &QPushButton::clicked);
+            QTest::keyClick(b, Qt::Key(key));
+            QVERIFY2(clicked.count() == 1, qPrintable(b->text()));
+        }
+
+        QSignalSpy added(f.Button13, &QPushButton::clicked);
+        f.SpinEx1->setFocus();
+        QVERIFY(f.SpinEx1->hasFocus());
+        QTest::keyClick(f.SpinEx1, Qt::Key(key));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.SpinEx2));
+        QCOMPARE(added.count(), 0);
     }
 
     void aboutBox() {
