@@ -342,6 +342,11 @@ void TForm1::Connect() {
     on(Help2, &QAction::triggered, &TForm1::Help2Click);
     on(About1, &QAction::triggered, &TForm1::About1Click);
 
+    // The list itself takes no drops: an empty list is disabled, and Qt
+    // hands a drag over it to the client area, which takes drops there.
+    centralWidget()->setAcceptDrops(true);
+    centralWidget()->installEventFilter(this);
+
     // Failures inside the controls' own slots reach the error display.
     auto show = [this](const QString& message) { ShowErrorMessage(message.toUtf8().constData()); };
     connect(DriveComboBox1, &TDriveComboBox::Failed, this, show);

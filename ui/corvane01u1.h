@@ -3,7 +3,9 @@
 // Control members are non-owning: Qt's parent chain owns every widget.
 #pragma once
 
+#include <QList>
 #include <QMainWindow>
+#include <QUrl>
 #include <exception>
 #include <memory>
 #include <string>
@@ -20,6 +22,7 @@
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QDropEvent;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -135,6 +138,10 @@ public:
     void Exit1Click();
     void Help2Click();
     void About1Click();
+    // Files and folders dragged from a file manager onto the batch list:
+    // whether the list takes the drag where it is now, and the drop.
+    bool ListBox1DragOver(const QDropEvent& event) const;
+    void ListBox1DragDrop(const QList<QUrl>& urls);
 
     // The batch list refresh: extent, and enabling of the list's controls.
     void BatchListRefresh();
@@ -178,6 +185,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The client area's drag events, for drops onto the batch list.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:

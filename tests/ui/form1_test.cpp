@@ -5,10 +5,12 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStyleOption>
@@ -64,6 +66,34 @@ QRect TextField(const QLineEdit* edit) {
 // The width left for the text: the field less the 2 pixels the edit keeps on
 // either side and the cursor.
 int TextRoom(const QLineEdit* edit) { return TextField(edit).width() - 2 * 2 - 1; }
+
+// Drags `mime` to `at` (window coordinates) and drops it there, as a drag
+// from another program reaches a window: the nearest widget under the
+// cursor that takes drops gets the enter, a move and the drop. True when
+// the drop was taken.
+bool DropAt(QWidget* window, QPoint at, const QMimeData& mime) {
+    QWidget* target = window->childAt(at);
+    while (target && !target->acceptDrops() && !target->isWindow()) target = target->parentWidget();
+    if (!target || !target->acceptDrops()) return false;
+    const QPoint pos = target->mapFrom(window, at);
+    const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+    QDragEnterEvent enter(pos, actions, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QDragMoveEvent move(pos, actions, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &move);
+    if (!enter.isAccepted() || !move.isAccepted() || move.dropAction() != Qt::CopyAction) return false;
+    QDropEvent drop(pos, actions, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    return drop.isAccepted();
+}
+
+bool DropFiles(QWidget* window, QWidget* onto, const QStringList& paths) {
+    QMimeData mime;
+    QList<QUrl> urls;
+    for (const QString& path : paths) urls << QUrl::fromLocalFile(path);
+    mime.setUrls(urls);
+    return DropAt(window, onto->mapTo(window, onto->rect().center()), mime);
+}
 
 }  // namespace
 
@@ -412,6 +442,43 @@ private slots:
         QCOMPARE(f.Label46->text(), QStringLiteral("0"));
         QCOMPARE(dialogs_->Errors, QStringList{QStringLiteral("ファイル %1 は開けません.").arg(missing)});
         QCOMPARE(f.OpenDialog1.FileName, missing);
+    }
+
+    // Files and folders dropped from a file manager onto the batch list (empty
+    // and disabled, or not) become entries for the destination folder: a
+    // folder gives the pictures directly inside, in the file list's order.
+    void dropOntoTheBatchList() {
+        TForm1& f = *form_;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        const QString drop = root_->filePath(QStringLiteral("drop"));
+        QDir(root_->path()).mkpath(QStringLiteral("drop/inner"));
+        for (const char* name : {"b.JPG", "A.bmp", "photojpg", "notes.txt", ".hidden.jpg", "inner/deep.jpg"})
+            Touch(drop + u'/' + QString::fromLatin1(name));
+        QVERIFY(QFile::link(drop + QStringLiteral("/gone"), drop + QStringLiteral("/dangling.jpg")));
+        f.DirectoryListBox2->SetDirectory(dst_);
+        QVERIFY(!f.ListBox1->isEnabled());
+
+        QVERIFY(DropFiles(&f, f.ListBox1, {drop + u'/', Src("c.jpg"), drop + QStringLiteral("/notes.txt")}));
+        const std::vector<std::string> expected = {
+            Entry(drop + QStringLiteral("/A.bmp"), dst_), Entry(drop + QStringLiteral("/b.JPG"), dst_),
+            Entry(drop + QStringLiteral("/photojpg"), dst_), Entry(Src("c.jpg"), dst_)};
+        QCOMPARE(f.ListEntries(), expected);
+        QVERIFY(f.ListBox1->isEnabled() && f.Button17->isEnabled() && f.BitBtn1->isEnabled());
+        QCOMPARE(f.Label46->text(), QStringLiteral("4"));
+
+        // Appended at the end of a list that has entries.
+        QVERIFY(DropFiles(&f, f.ListBox1, {Src("a.jpg")}));
+        QCOMPARE(f.ListCount(), 5);
+        QCOMPARE(f.ListEntries().back(), Entry(Src("a.jpg"), dst_));
+
+        // Anywhere else, or without files, nothing is taken.
+        QVERIFY(!DropFiles(&f, f.Button16, {Src("b.bmp")}));
+        QVERIFY(!DropFiles(&f, f.FileListBox1, {Src("b.bmp")}));
+        QMimeData text;
+        text.setText(Src("b.bmp"));
+        QVERIFY(!DropAt(&f, f.ListBox1->mapTo(&f, f.ListBox1->rect().center()), text));
+        QCOMPARE(f.ListCount(), 5);
     }
 
     void comboBox1Change_data() {
