@@ -3,7 +3,9 @@
 // Control members are non-owning: Qt's parent chain owns every widget.
 #pragma once
 
+#include <QList>
 #include <QMainWindow>
+#include <QUrl>
 #include <exception>
 #include <map>
 #include <memory>
@@ -23,6 +25,7 @@
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QDropEvent;
 class QGroupBox;
 class QLabel;
 class QMenu;
@@ -40,8 +43,9 @@ class TSpinEx;
 class TForm1 : public QMainWindow, public TRunnerHost {
     Q_OBJECT
 public:
-    // The client area the layout needs under the menu bar.
-    static constexpr int kClientWidth = 516;
+    // The client area the layout needs under the menu bar (11 pixels wider
+    // than the window was drawn for: the rotation group has grown).
+    static constexpr int kClientWidth = 527;
     static constexpr int kClientHeight = 434;
 
     // `dialogs`: the real dialogs when null. `drives`: the mounted file
@@ -140,6 +144,10 @@ public:
     void Exit1Click();
     void Help2Click();
     void About1Click();
+    // Files and folders dragged from a file manager onto the batch list:
+    // whether the list takes the drag where it is now, and the drop.
+    bool ListBox1DragOver(const QDropEvent& event) const;
+    void ListBox1DragDrop(const QList<QUrl>& urls);
 
     // The batch list refresh: extent, and enabling of the list's controls.
     void BatchListRefresh();
@@ -188,6 +196,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The client area's drag events, for drops onto the batch list.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:

@@ -15,6 +15,10 @@ namespace corvane {
 
 void TForm1::BitBtn1Click() {
     if (running_) return;
+    // The run disables 実行, and Qt would hand its focus on to 終了: the key
+    // that closes the run's last box and one more would end the program and
+    // lose the list. The file list cannot end anything.
+    FileListBox1->setFocus(Qt::OtherFocusReason);
     // The runner owns the run's clean-up (progress window, cursor, selection
     // update); the window only knows that a run is under way.
     running_ = true;

@@ -1,18 +1,23 @@
 // The main window: start-up state and layout, the folder link, the
 // run-button rule, invert and release, the batch list buttons with their
 // dialogs, the option handlers, help and about.
+#include <QAbstractItemView>
 #include <QAction>
 #include <QActionGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
+#include <QStyleOption>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -49,6 +54,50 @@ void ClickFolder(TDirectoryListBox* list, const QString& name) {
     QVERIFY2(!found.isEmpty(), qPrintable(name));
     list->setCurrentItem(found.last());
     QCoreApplication::processEvents();
+}
+
+// A line edit's field: its contents less the text margins (a spin edit's
+// arrows).
+QRect TextField(const QLineEdit* edit) {
+    QStyleOptionFrame option;
+    option.initFrom(edit);
+    option.rect = edit->rect();
+    option.lineWidth =
+        edit->hasFrame() ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit) : 0;
+    const QRect contents = edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit);
+    return contents.marginsRemoved(edit->textMargins());
+}
+
+// The width left for the text: the field less the 2 pixels the edit keeps on
+// either side and the cursor.
+int TextRoom(const QLineEdit* edit) { return TextField(edit).width() - 2 * 2 - 1; }
+
+// Drags `mime` to `at` (window coordinates) and drops it there, as a drag
+// from another program reaches a window: the nearest widget under the
+// cursor that takes drops gets the enter, a move and the drop. True when
+// the drop was taken.
+bool DropAt(QWidget* window, QPoint at, const QMimeData& mime) {
+    QWidget* target = window->childAt(at);
+    while (target && !target->acceptDrops() && !target->isWindow()) target = target->parentWidget();
+    if (!target || !target->acceptDrops()) return false;
+    const QPoint pos = target->mapFrom(window, at);
+    const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+    QDragEnterEvent enter(pos, actions, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QDragMoveEvent move(pos, actions, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &move);
+    if (!enter.isAccepted() || !move.isAccepted() || move.dropAction() != Qt::CopyAction) return false;
+    QDropEvent drop(pos, actions, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    return drop.isAccepted();
+}
+
+bool DropFiles(QWidget* window, QWidget* onto, const QStringList& paths) {
+    QMimeData mime;
+    QList<QUrl> urls;
+    for (const QString& path : paths) urls << QUrl::fromLocalFile(path);
+    mime.setUrls(urls);
+    return DropAt(window, onto->mapTo(window, onto->rect().center()), mime);
 }
 
 }  // namespace
@@ -226,6 +275,64 @@ private slots:
         for (const QPushButton* b : client->findChildren<QPushButton*>()) check(b, b->text(), b->width() - 4);
         for (const QCheckBox* b : client->findChildren<QCheckBox*>()) check(b, b->text(), b->width() - 17);
         for (const QGroupBox* g : client->findChildren<QGroupBox*>()) check(g, g->title(), g->width() - 8);
+    }
+
+    // Every value of each spin edit's range, and every item of the option
+    // drop-downs (in the box and in its list), shows whole in the window's
+    // font; no label runs into the control beside it.
+    void everyTextShowsWhole() {
+        TForm1& f = *form_;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        for (TSpinEx* spin : {f.SpinEx1, f.SpinEx2, f.SpinEx3, f.SpinEx4, f.SpinEx5, f.SpinEx6}) {
+            const QFontMetrics fm(spin->font());
+            const int room = TextRoom(spin);
+            QVERIFY(TextField(spin).right() < spin->Button()->x());
+            int widest = 0;
+            for (int v = spin->MinValue(); v <= spin->MaxValue(); ++v) {
+                spin->SetValue(v);
+                widest = std::max(widest, fm.horizontalAdvance(spin->text()));
+                if (fm.horizontalAdvance(spin->text()) > room)
+                    QFAIL(qPrintable(QStringLiteral("%1 needs %2 pixels, has %3")
+                                         .arg(spin->text())
+                                         .arg(fm.horizontalAdvance(spin->text()))
+                                         .arg(room)));
+            }
+            QVERIFY(widest > 0);
+        }
+        for (QComboBox* combo : {f.ComboBox1, f.ComboBox2}) {
+            QStyleOptionComboBox option;
+            option.initFrom(combo);
+            option.editable = true;
+            const QRect arrow =
+                combo->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, combo);
+            QVERIFY(combo->lineEdit()->geometry().right() < arrow.left());
+            for (int i = 0; i < combo->count(); ++i) {
+                combo->setCurrentIndex(i);
+                const int needed =
+                    QFontMetrics(combo->lineEdit()->font()).horizontalAdvance(combo->currentText());
+                QVERIFY2(needed <= TextRoom(combo->lineEdit()), qPrintable(combo->currentText()));
+            }
+            combo->showPopup();
+            QAbstractItemView* list = combo->view();
+            const int margin =
+                2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
+            for (int i = 0; i < combo->count(); ++i) {
+                const QModelIndex index = list->model()->index(i, 0);
+                const int needed =
+                    QFontMetrics(list->font()).horizontalAdvance(index.data().toString()) + margin;
+                QVERIFY2(needed <= list->visualRect(index).width(), qPrintable(index.data().toString()));
+            }
+            combo->hidePopup();
+        }
+        for (const QLabel* label : f.centralWidget()->findChildren<QLabel*>()) {
+            for (const QWidget* w :
+                 label->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                if (qobject_cast<const QLabel*>(w) || !w->isVisibleTo(&f)) continue;
+                QVERIFY2(!label->geometry().adjusted(-1, -1, 1, 1).intersects(w->geometry()),
+                         qPrintable(label->text()));
+            }
+        }
     }
 
     void folderLink_data() {
@@ -426,6 +533,43 @@ private slots:
         QCOMPARE(f.OpenDialog1.FileName, missing);
     }
 
+    // Files and folders dropped from a file manager onto the batch list (empty
+    // and disabled, or not) become entries for the destination folder: a
+    // folder gives the pictures directly inside, in the file list's order.
+    void dropOntoTheBatchList() {
+        TForm1& f = *form_;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        const QString drop = root_->filePath(QStringLiteral("drop"));
+        QDir(root_->path()).mkpath(QStringLiteral("drop/inner"));
+        for (const char* name : {"b.JPG", "A.bmp", "photojpg", "notes.txt", ".hidden.jpg", "inner/deep.jpg"})
+            Touch(drop + u'/' + QString::fromLatin1(name));
+        QVERIFY(QFile::link(drop + QStringLiteral("/gone"), drop + QStringLiteral("/dangling.jpg")));
+        f.DirectoryListBox2->SetDirectory(dst_);
+        QVERIFY(!f.ListBox1->isEnabled());
+
+        QVERIFY(DropFiles(&f, f.ListBox1, {drop + u'/', Src("c.jpg"), drop + QStringLiteral("/notes.txt")}));
+        const std::vector<std::string> expected = {
+            Entry(drop + QStringLiteral("/A.bmp"), dst_), Entry(drop + QStringLiteral("/b.JPG"), dst_),
+            Entry(drop + QStringLiteral("/photojpg"), dst_), Entry(Src("c.jpg"), dst_)};
+        QCOMPARE(f.ListEntries(), expected);
+        QVERIFY(f.ListBox1->isEnabled() && f.Button17->isEnabled() && f.BitBtn1->isEnabled());
+        QCOMPARE(f.Label46->text(), QStringLiteral("4"));
+
+        // Appended at the end of a list that has entries.
+        QVERIFY(DropFiles(&f, f.ListBox1, {Src("a.jpg")}));
+        QCOMPARE(f.ListCount(), 5);
+        QCOMPARE(f.ListEntries().back(), Entry(Src("a.jpg"), dst_));
+
+        // Anywhere else, or without files, nothing is taken.
+        QVERIFY(!DropFiles(&f, f.Button16, {Src("b.bmp")}));
+        QVERIFY(!DropFiles(&f, f.FileListBox1, {Src("b.bmp")}));
+        QMimeData text;
+        text.setText(Src("b.bmp"));
+        QVERIFY(!DropAt(&f, f.ListBox1->mapTo(&f, f.ListBox1->rect().center()), text));
+        QCOMPARE(f.ListCount(), 5);
+    }
+
     void comboBox1Change_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("jpegOptions");
@@ -460,6 +604,40 @@ private slots:
         QVERIFY(f.ReadSettings().AutoTurn == TAutoTurn::None);
         f.ComboBox2->setEditText(QStringLiteral("正立（Portraite）"));
         QCOMPARE(f.ComboBox2Index(), 1);
+    }
+
+    // Return and Enter press the focused button, as desktops do; in a spin
+    // edit they still move the focus on and press nothing.
+    void returnPressesTheFocusedButton_data() {
+        QTest::addColumn<int>("key");
+        QTest::newRow("return") << int(Qt::Key_Return);
+        QTest::newRow("enter") << int(Qt::Key_Enter);
+    }
+    void returnPressesTheFocusedButton() {
+        QFETCH(int, key);
+        TForm1& f = *form_;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        f.FileListBox1->SetSelected(0, true);
+        f.FileListBox1Change();
+        QTest::keyClick(f.Button13, Qt::Key(key));
+        QCOMPARE(f.ListCount(), 1);
+        QVERIFY(f.Button15->isEnabled());
+        QTest::keyClick(f.Button15, Qt::Key(key));
+        QCOMPARE(f.ListCount(), 0);
+        for (QPushButton* b : f.centralWidget()->findChildren<QPushButton*>()) {
+            if (b == f.BitBtn2 || !b->isEnabled()) continue;  // 終了 would close the window
+            QSignalSpy clicked(b, &QPushButton::clicked);
+            QTest::keyClick(b, Qt::Key(key));
+            QVERIFY2(clicked.count() == 1, qPrintable(b->text()));
+        }
+
+        QSignalSpy added(f.Button13, &QPushButton::clicked);
+        f.SpinEx1->setFocus();
+        QVERIFY(f.SpinEx1->hasFocus());
+        QTest::keyClick(f.SpinEx1, Qt::Key(key));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.SpinEx2));
+        QCOMPARE(added.count(), 0);
     }
 
     void aboutBox() {
