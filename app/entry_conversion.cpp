@@ -59,12 +59,13 @@ TOutputTarget EntryOutputTarget(const TEntryJob& job, const TConversionSettings&
                          settings.NameCase, style);
 }
 
-void ConvertEntry(const TEntryJob& job, const TConversionSettings& settings, PathStyle style) {
+void ConvertEntry(const TEntryJob& job, const TConversionSettings& settings, TOutputCommitter& committer,
+                  PathStyle style) {
     if (!SourceFileExists(job.SourcePath)) return;
     std::unique_ptr<TBitmap> source = ReadSourcePicture(job.SourcePath, style);
     std::unique_ptr<TBitmap> output = ConvertPicture(*source, settings);
-    WriteOutput(output ? *output : *source, EntryOutputTarget(job, settings, style), settings.JPEGQuality,
-                settings.Progressive);
+    committer.Write(output ? *output : *source, EntryOutputTarget(job, settings, style), settings.JPEGQuality,
+                    settings.Progressive);
     output.reset();
     source.reset();
 }

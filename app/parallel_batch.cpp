@@ -16,7 +16,7 @@
 #include "app/batch_list_ops.h"
 #include "app/batch_runner.h"
 #include "app/entry_conversion.h"
-#include "imagefiles/file_io.h"
+#include "app/output_commit.h"
 
 namespace corvane {
 
@@ -111,8 +111,7 @@ private:
                 window_.pop_front();
                 if (slot->Error) return slot->Error;
                 lock.unlock();
-                if (!slot->Result.Skipped && slot->Result.Target.Writer != TWriterKind::None)
-                    WriteWholeFile(slot->Result.Target.Path, slot->Result.Bytes);
+                if (!slot->Result.Skipped) committer_.WriteBytes(slot->Result.Target, slot->Result.Bytes);
                 slot.reset();
                 lock.lock();
                 wake_.notify_all();
@@ -179,6 +178,7 @@ private:
     const PathStyle style_;
     const int jobs_;
 
+    TOutputCommitter committer_;  // used by the driving thread only
     std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<std::unique_ptr<TSlot>> window_;  // started, not yet written

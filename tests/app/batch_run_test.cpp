@@ -1,12 +1,17 @@
 // Real files through the runner with the window-less host.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <ctime>
 #include <filesystem>
 
 #include "app/batch_entry.h"
 #include "app/batch_runner.h"
 #include "app/entry_conversion.h"
+#include "app/parallel_batch.h"
 #include "app/plain_runner_host.h"
 #include "imagefiles/bmp_reader.h"
 #include "imagefiles/bmp_writer.h"
@@ -243,6 +248,27 @@ TEST_F(BatchRun, ReaderChosenByExtensionAlone) {
     host.List = {Entry(dir / "y.gif", Out())};
     EXPECT_FALSE(RunBatch(host, TConversionSettings{}));
     EXPECT_EQ(host.ErrorText, "ビットマップイメージが不正です.");
+}
+
+TEST_F(BatchRun, StaleTemporariesGoFromTheFoldersWrittenTo) {
+    const pid_t gone = ::fork();
+    ASSERT_GE(gone, 0);
+    if (gone == 0) ::_exit(0);
+    ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
+    std::string stale = ".corvane-";  // a killed run's, an hour old
+    stale += std::to_string(gone);
+    stale += "-Ab12Cd";
+    for (const int jobs : {1, 2}) {
+        for (const std::string& folder : {Out(), dir.Dir()}) {
+            WriteBytes(folder + stale, "partial");
+            const timespec times[2] = {{0, UTIME_OMIT}, {::time(nullptr) - 3600, 0}};
+            ASSERT_EQ(::utimensat(AT_FDCWD, (folder + stale).c_str(), times, 0), 0);
+        }
+        host.List = {Entry(dir / "wide.bmp", Out())};
+        ASSERT_TRUE(RunBatchParallel(host, Neutral(), jobs)) << host.ErrorText;
+        EXPECT_FALSE(std::filesystem::exists(Out() + stale)) << jobs;
+    }
+    EXPECT_TRUE(std::filesystem::exists(dir / stale)) << "a folder the run does not write to is left alone";
 }
 
 }  // namespace

@@ -1,13 +1,18 @@
 #include "imagefiles/file_io.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "imagefiles/temporary_files.h"
 #include "imaging/errors.h"
 
 namespace corvane {
@@ -29,7 +34,8 @@ protected:
         return {std::istreambuf_iterator<char>(in), {}};
     }
     std::size_t EntriesInDir() const {
-        return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
+        return static_cast<std::size_t>(
+            std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
     }
 
     fs::path dir_;
@@ -78,11 +84,88 @@ TEST_F(FileIo, OnlyRegularFilesOpenForReading) {
 
 TEST_F(FileIo, NewFilesGetTheUsualMode) {
     WriteWholeFile(Path("m.bin"), {});
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(::stat(Path("m.bin").c_str(), &st), 0);
     const mode_t mask = ::umask(0);
     ::umask(mask);
     EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
+}
+
+// Both kinds of temporary file: the unnamed one where the file system has it,
+// and the named one every file system can make.
+class FileIoKinds : public FileIo, public testing::WithParamInterface<TTemporaryKind> {};
+
+TEST_P(FileIoKinds, CommitsReplaceOrKeepAndLeaveNothingBehind) {
+    std::ofstream(Path("old.bin")) << "old";
+    {
+        AtomicFileWriter w(Path("old.bin"), GetParam());
+        w.Write("new", 3);
+        EXPECT_EQ(EntriesInDir(), GetParam() == TTemporaryKind::Named ? 2u : 1u)
+            << "an unnamed temporary file is invisible while written";
+        w.Commit();
+    }
+    EXPECT_EQ(Slurp(Path("old.bin")), "new");
+    {
+        AtomicFileWriter w(Path("old.bin"), GetParam());
+        w.Write("newer", 5);
+        EXPECT_FALSE(w.CommitIfAbsent());
+        EXPECT_EQ(Slurp(Path("old.bin")), "new");
+    }
+    EXPECT_EQ(Slurp(Path("old.bin")), "new");
+    {
+        AtomicFileWriter w(Path("free.bin"), GetParam());
+        w.Write("first", 5);
+        EXPECT_TRUE(w.CommitIfAbsent());
+    }
+    EXPECT_EQ(Slurp(Path("free.bin")), "first");
+    {
+        AtomicFileWriter w(Path("dropped.bin"), GetParam());
+        w.Write("x", 1);
+    }
+    EXPECT_EQ(EntriesInDir(), 2u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, FileIoKinds, testing::Values(TTemporaryKind::Unnamed, TTemporaryKind::Named));
+
+TEST_F(FileIo, ATerminatedWriterRemovesItsNamedTemporary) {
+    for (const int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            AtomicFileWriter w(Path("x.bmp"), TTemporaryKind::Named);
+            w.Write("partial", 7);
+            ::raise(sig);
+            ::_exit(0);  // not reached: the signal ends the process
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << "the signal still ends the process";
+        EXPECT_EQ(EntriesInDir(), 0u) << "signal " << sig;
+    }
+}
+
+TEST_F(FileIo, StaleTemporariesOfGoneProcessesAreRemoved) {
+    const pid_t gone = ::fork();
+    ASSERT_GE(gone, 0);
+    if (gone == 0) ::_exit(0);
+    ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
+    const auto make = [&](const std::string& name, bool old) {
+        std::ofstream(Path(name)) << "partial";
+        if (!old) return;
+        const timespec times[2] = {{0, UTIME_OMIT}, {::time(nullptr) - 3600, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, Path(name).c_str(), times, 0), 0);
+    };
+    const std::string dead = ".corvane-" + std::to_string(gone) + "-";
+    make(dead + "Ab12Cd", true);                                       // removed
+    make(dead + "fresh1", false);                                      // written a moment ago
+    make(".corvane-" + std::to_string(::getpid()) + "-Ab12Cd", true);  // this process's own
+    make(".corvane-1-Ab12Cd", true);                                   // a live process
+    make(dead + "toolong7", true);                                     // not a temporary name
+    make("photo.jpg", true);
+    RemoveStaleTemporaries(dir_.string());
+    EXPECT_FALSE(fs::exists(Path(dead + "Ab12Cd")));
+    EXPECT_EQ(EntriesInDir(), 5u);
+    EXPECT_EQ(TemporaryOwner(NewTemporaryName()), ::getpid());
 }
 
 }  // namespace
