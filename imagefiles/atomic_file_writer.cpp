@@ -1,6 +1,7 @@
 #include "imagefiles/atomic_file_writer.h"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,6 +31,24 @@ std::string NameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The file a path names once symbolic links at its end are followed (a
+// link's relative target is taken from the link's folder). The folders on the
+// way are left to the kernel. 0 or the errno.
+int FollowLinks(const std::string& path, std::string& target) {
+    target = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return 0;
+        std::string link(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
+        if (n < 0) return errno;
+        if (static_cast<std::size_t>(n) == link.size()) return ENAMETOOLONG;
+        link.resize(static_cast<std::size_t>(n));
+        target = link.front() == '/' ? link : FolderOf(target) + "/" + link;
+    }
+    return ELOOP;
+}
+
 bool TmpFileUnsupported(int error) {
     // EISDIR from kernels that predate O_TMPFILE (it includes O_DIRECTORY),
     // EOPNOTSUPP from file systems without it.
@@ -38,11 +57,13 @@ bool TmpFileUnsupported(int error) {
 
 }  // namespace
 
-AtomicFileWriter::AtomicFileWriter(const std::string& path, TTemporaryKind kind)
-    : path_(path), name_(NameOf(path)) {
-    if (name_.empty() || name_ == "." || name_ == "..") throw EFCreateError(path_);
-    folderFd_ = ::open(FolderOf(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+AtomicFileWriter::AtomicFileWriter(const std::string& path, TTemporaryKind kind) : path_(path) {
+    if (const int error = FollowLinks(path_, target_)) Fail(error);
+    name_ = NameOf(target_);
+    if (name_.empty() || name_ == "." || name_ == "..") Fail(EISDIR);
+    folderFd_ = ::open(FolderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folderFd_ < 0) Fail(errno);
+    CheckExistingTarget();
 
     if (kind == TTemporaryKind::Unnamed && kProcFdUsable) {
         // The mode is that of a plain create: 0666 less the umask.
@@ -59,6 +80,34 @@ AtomicFileWriter::AtomicFileWriter(const std::string& path, TTemporaryKind kind)
             Fail(errno);
         }
     }
+    if (existing_) TakeOverRights();
+}
+
+void AtomicFileWriter::CheckExistingTarget() {
+    struct stat st {};
+    if (::fstatat(folderFd_, name_.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno != ENOENT) Fail(errno);
+        return;
+    }
+    if (S_ISDIR(st.st_mode)) Fail(EISDIR);
+    // The rename needs only the folder's permission; the file's own (its
+    // mode, a read-only mount, the immutable flag, an ACL) decides whether
+    // the user may change it, and a plain open for writing asks exactly
+    // that, without changing it.
+    const int probe = ::openat(folderFd_, name_.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (probe < 0) Fail(errno);
+    ::close(probe);
+    existing_ = st;
+}
+
+void AtomicFileWriter::TakeOverRights() {
+    // Owner and group first: a change of owner clears the set-ID bits that
+    // fchmod would set. Only root may give a file away; a user may still set
+    // a group of theirs. Where neither is allowed the new file is the user's.
+    if (::fchown(fd_, existing_->st_uid, existing_->st_gid) != 0)
+        ::fchown(fd_, static_cast<uid_t>(-1), existing_->st_gid);
+    // Set-ID bits are not carried over onto new content.
+    if (::fchmod(fd_, existing_->st_mode & 01777) != 0) Fail(errno);
 }
 
 AtomicFileWriter::~AtomicFileWriter() {

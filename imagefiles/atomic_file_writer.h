@@ -8,12 +8,25 @@
 // nothing behind. Elsewhere it is a hidden ".corvane-PID-XXXXXX" that is
 // removed on failure, on SIGINT, SIGTERM and SIGHUP, and by a later run once
 // its process is gone (temporary_files.h).
+//
+// The target's rights hold. A target the user could not open for writing
+// (its mode, a read-only mount, the immutable or append-only flag) is refused
+// before anything is written. A replaced file keeps its permission bits (less
+// the set-ID bits) and, where the process may set them, its owner and group
+// (root: both; a user: a group of theirs). A target that is a symbolic link
+// stays a link: the file it names is replaced, in that file's folder.
+//
+// Hard links: the name written is given the new file; other names of the old
+// file (hard links to it) keep the old content. Extended attributes and ACLs
+// of the old file are not carried over.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -45,10 +58,16 @@ public:
     bool CommitIfAbsent();
 
     const std::string& Path() const { return path_; }
+    // The file replaced: the path, or what the symbolic link there names.
+    const std::string& TargetPath() const { return target_; }
+    // The target as it was when the writer was opened, if it existed.
+    const std::optional<struct stat>& ExistingTarget() const { return existing_; }
     bool UsesNamedTemporary() const { return !tempName_.empty(); }
 
 private:
     [[noreturn]] void Fail(int error);
+    void CheckExistingTarget();
+    void TakeOverRights();
     // Links the unnamed file in under `name`; 0 or the errno.
     int LinkAs(const std::string& name);
     // After the new file has its name: flushes the folder.
@@ -56,7 +75,9 @@ private:
     void Close();
 
     std::string path_;
+    std::string target_;
     std::string name_;  // the target's name in its folder
+    std::optional<struct stat> existing_;
     int folderFd_ = -1;
     int fd_ = -1;
     std::string tempName_;  // empty for an unnamed temporary file

@@ -2,7 +2,9 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -89,6 +91,63 @@ TEST_F(FileIo, NewFilesGetTheUsualMode) {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
+}
+
+TEST_F(FileIo, ReplacedFileKeepsItsModeAndOwnerAndOtherHardLinksTheirContent) {
+    std::ofstream(Path("a.bin")) << "old";
+    ASSERT_EQ(::chmod(Path("a.bin").c_str(), 04640), 0);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(Path("a.bin").c_str(), 65534, 65534), 0);
+    }
+    fs::create_hard_link(Path("a.bin"), Path("b.bin"));
+    WriteWholeFile(Path("a.bin"), std::span(reinterpret_cast<const std::uint8_t*>("new"), 3));
+    struct stat st {};
+    ASSERT_EQ(::stat(Path("a.bin").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u) << "the mode without the set-ID bit";
+    if (root) {
+        EXPECT_TRUE(st.st_uid == 65534 && st.st_gid == 65534) << st.st_uid << ":" << st.st_gid;
+    }
+    EXPECT_EQ(Slurp(Path("a.bin")), "new");
+    EXPECT_EQ(Slurp(Path("b.bin")), "old");
+}
+
+TEST_F(FileIo, ALinkedTargetStaysALinkAndItsFileIsReplaced) {
+    fs::create_directory(dir_ / "real");
+    std::ofstream(Path("real/x.bmp")) << "old";
+    fs::create_symlink("real/x.bmp", dir_ / "hop.bmp");
+    fs::create_symlink("hop.bmp", dir_ / "link.bmp");
+    fs::create_symlink("real/new.bmp", dir_ / "dangling.bmp");
+    WriteWholeFile(Path("link.bmp"), std::span(reinterpret_cast<const std::uint8_t*>("new"), 3));
+    WriteWholeFile(Path("dangling.bmp"), std::span(reinterpret_cast<const std::uint8_t*>("made"), 4));
+    EXPECT_TRUE(fs::is_symlink(dir_ / "link.bmp") && fs::is_symlink(dir_ / "hop.bmp"));
+    EXPECT_EQ(Slurp(Path("real/x.bmp")), "new");
+    EXPECT_TRUE(fs::is_symlink(dir_ / "dangling.bmp"));
+    EXPECT_EQ(Slurp(Path("real/new.bmp")), "made");
+    EXPECT_EQ(EntriesInDir(), 4u);
+    fs::create_symlink("loop.bmp", dir_ / "loop.bmp");
+    EXPECT_THROW(WriteWholeFile(Path("loop.bmp"), {}), EFCreateError);
+}
+
+TEST_F(FileIo, TargetsTheUserMayNotChangeAreRefused) {
+    fs::create_directory(dir_ / "folder.bmp");
+    EXPECT_THROW(WriteWholeFile(Path("folder.bmp"), {}), EFCreateError);
+    EXPECT_TRUE(fs::is_directory(dir_ / "folder.bmp"));
+
+    std::ofstream(Path("fixed.bmp")) << "old";
+    const int fd = ::open(Path("fixed.bmp").c_str(), O_RDONLY);
+    int flags = 0;
+    if (::ioctl(fd, FS_IOC_GETFLAGS, &flags) != 0 ||
+        (flags |= FS_IMMUTABLE_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &flags) != 0)) {
+        ::close(fd);
+        GTEST_SKIP() << "no immutable flag here (needs root and a file system that has it)";
+    }
+    EXPECT_THROW(WriteWholeFile(Path("fixed.bmp"), {}), EFCreateError);
+    flags &= ~FS_IMMUTABLE_FL;
+    ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+    ::close(fd);
+    EXPECT_EQ(Slurp(Path("fixed.bmp")), "old");
+    EXPECT_EQ(EntriesInDir(), 2u);
 }
 
 // Both kinds of temporary file: the unnamed one where the file system has it,
