@@ -123,7 +123,6 @@ void AtomicFileWriter::Close() {
 }
 
 void AtomicFileWriter::Fail(int error) {
-    (void)error;
     Close();
     if (!tempName_.empty() && folderFd_ >= 0) ::unlinkat(folderFd_, tempName_.c_str(), 0);
     ForgetTemporary(signalSlot_);
@@ -132,7 +131,7 @@ void AtomicFileWriter::Fail(int error) {
     if (folderFd_ >= 0) ::close(folderFd_);
     folderFd_ = -1;
     committed_ = true;  // nothing left to clean up
-    throw EFCreateError(path_);
+    throw EFCreateError(path_, error);
 }
 
 void AtomicFileWriter::Write(const void* data, std::size_t size) {

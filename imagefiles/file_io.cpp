@@ -15,12 +15,14 @@ namespace corvane {
 InputFile::InputFile(const std::string& path) {
     // O_NONBLOCK so that opening a FIFO never waits for a writer.
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd_ < 0) throw EFOpenError(path);
+    if (fd_ < 0) throw EFOpenError(path, errno);
     struct stat st {};
     if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+        // A FIFO or a device has no errno to show; a folder has.
+        const int error = S_ISDIR(st.st_mode) ? EISDIR : 0;
         ::close(fd_);
         fd_ = -1;
-        throw EFOpenError(path);
+        throw EFOpenError(path, error);
     }
     const int flags = ::fcntl(fd_, F_GETFL);
     if (flags >= 0) ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
@@ -38,7 +40,7 @@ std::size_t InputFile::Read(void* buffer, std::size_t size) {
         const ssize_t n = ::read(fd_, out + done, size - done);
         if (n < 0) {
             if (errno == EINTR) continue;
-            throw EReadError();
+            throw EReadError(errno);
         }
         if (n == 0) break;
         done += static_cast<std::size_t>(n);

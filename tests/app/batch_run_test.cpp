@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <ctime>
 #include <filesystem>
 
@@ -17,6 +18,7 @@
 #include "imagefiles/bmp_writer.h"
 #include "imagefiles/jpeg_image.h"
 #include "imaging/BitmapUtils.h"
+#include "imaging/errors.h"
 #include "test_files.h"
 
 namespace corvane {
@@ -194,7 +196,8 @@ TEST_F(BatchRun, ListErrorsAndCreateErrorsEndTheRun) {
     EXPECT_EQ(host.ErrorText, "リストのインデックスが範囲を超えています (0)");
     host.List = {Entry(dir / "wide.bmp", dir / "no-such-folder/")};
     EXPECT_FALSE(RunBatch(host, TConversionSettings{}));
-    EXPECT_EQ(host.ErrorText, "ファイル " + (dir / "no-such-folder/wide.bmp") + " を作成できません.");
+    EXPECT_EQ(host.ErrorText, "ファイル " + (dir / "no-such-folder/wide.bmp") +
+                                  " を作成できません: " + SystemErrorText(ENOENT) + ".");
     EXPECT_EQ(host.List.size(), 1u);
 }
 

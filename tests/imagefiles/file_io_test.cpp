@@ -68,7 +68,7 @@ TEST_F(FileIo, MissingFolderIsACreateError) {
         WriteWholeFile(target, {});
         FAIL() << "expected EFCreateError";
     } catch (const EFCreateError& e) {
-        EXPECT_EQ(std::string(e.what()), "ファイル " + target + " を作成できません");
+        EXPECT_EQ(std::string(e.what()), "ファイル " + target + " を作成できません: No such file or directory");
     }
 }
 
@@ -80,7 +80,7 @@ TEST_F(FileIo, OnlyRegularFilesOpenForReading) {
     try {
         ReadWholeFile(Path("missing.bmp"));
     } catch (const EFOpenError& e) {
-        EXPECT_EQ(std::string(e.what()), "ファイル " + Path("missing.bmp") + " は開けません");
+        EXPECT_EQ(std::string(e.what()), "ファイル " + Path("missing.bmp") + " は開けません: " + SystemErrorText(ENOENT));
     }
 }
 

@@ -6,17 +6,19 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <cerrno>
 #include <functional>
 #include <memory>
 
 #include "fake_dialogs.h"
+#include "imaging/errors.h"
 #include "ui/corvane01u1.h"
 #include "ui/directory_list_box.h"
 #include "ui/file_list_box.h"
@@ -170,7 +172,8 @@ private slots:
         QCOMPARE(progress_[1].Line1, QStringLiteral("2/3  From File: a.jpg"));
         QCOMPARE(dialogs_->Errors.size(), 1);
         QVERIFY2(dialogs_->Errors[0].startsWith(QStringLiteral("ファイル ")) &&
-                     dialogs_->Errors[0].endsWith(QStringLiteral("を作成できません.")),
+                     dialogs_->Errors[0].endsWith(QStringLiteral("を作成できません: %1.")
+                                                      .arg(QString::fromLocal8Bit(SystemErrorText(ENOENT)))),
                  qPrintable(dialogs_->Errors[0]));
         QVERIFY(dialogs_->Finished.isEmpty());
         QCOMPARE(dialogs_->Beeps, 0);
