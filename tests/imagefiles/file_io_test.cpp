@@ -5,6 +5,7 @@
 #include <linux/fs.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "imagefiles/temporary_files.h"
 #include "imaging/errors.h"
@@ -28,7 +30,10 @@ protected:
         dir_ = fs::temp_directory_path() / ("corvane-fileio-" + std::to_string(::getpid()));
         fs::create_directories(dir_);
     }
-    void TearDown() override { fs::remove_all(dir_); }
+    void TearDown() override {
+        ::umount2(Path("small").c_str(), MNT_DETACH);  // left mounted by a failed check
+        fs::remove_all(dir_);
+    }
 
     std::string Path(const std::string& name) const { return (dir_ / name).string(); }
     static std::string Slurp(const std::string& p) {
@@ -68,7 +73,8 @@ TEST_F(FileIo, MissingFolderIsACreateError) {
         WriteWholeFile(target, {});
         FAIL() << "expected EFCreateError";
     } catch (const EFCreateError& e) {
-        EXPECT_EQ(std::string(e.what()), "ファイル " + target + " を作成できません: No such file or directory");
+        EXPECT_EQ(std::string(e.what()),
+                  "ファイル " + target + " を作成できません: No such file or directory");
     }
 }
 
@@ -80,7 +86,8 @@ TEST_F(FileIo, OnlyRegularFilesOpenForReading) {
     try {
         ReadWholeFile(Path("missing.bmp"));
     } catch (const EFOpenError& e) {
-        EXPECT_EQ(std::string(e.what()), "ファイル " + Path("missing.bmp") + " は開けません: " + SystemErrorText(ENOENT));
+        EXPECT_EQ(std::string(e.what()),
+                  "ファイル " + Path("missing.bmp") + " は開けません: " + SystemErrorText(ENOENT));
     }
 }
 
@@ -148,6 +155,34 @@ TEST_F(FileIo, TargetsTheUserMayNotChangeAreRefused) {
     ::close(fd);
     EXPECT_EQ(Slurp(Path("fixed.bmp")), "old");
     EXPECT_EQ(EntriesInDir(), 2u);
+}
+
+// A small file system of its own: full after 64 KB, then made read-only.
+TEST_F(FileIo, AFullOrReadOnlyFileSystemIsNamedInTheMessage) {
+    fs::create_directory(dir_ / "small");
+    const std::string small = Path("small");
+    if (::mount("corvane-test", small.c_str(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs here (needs root)";
+    const std::vector<std::uint8_t> big(1 << 20, 7);
+    const auto message = [](auto&& f) {
+        try {
+            f();
+        } catch (const EFCreateError& e) {
+            return std::string(e.what());
+        }
+        return std::string("no failure");
+    };
+    std::ofstream(small + "/old.bmp") << "old";
+    EXPECT_EQ(message([&] { WriteWholeFile(small + "/old.bmp", big); }),
+              "ファイル " + small + "/old.bmp を作成できません: No space left on device");
+    EXPECT_EQ(Slurp(small + "/old.bmp"), "old");
+    ASSERT_EQ(::mount(nullptr, small.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
+    EXPECT_EQ(message([&] { WriteWholeFile(small + "/old.bmp", {}); }),
+              "ファイル " + small + "/old.bmp を作成できません: Read-only file system");
+    EXPECT_EQ(message([&] { WriteWholeFile(small + "/new.bmp", {}); }),
+              "ファイル " + small + "/new.bmp を作成できません: Read-only file system");
+    EXPECT_EQ(Slurp(small + "/old.bmp"), "old");
+    EXPECT_EQ(::umount(small.c_str()), 0);
 }
 
 // Both kinds of temporary file: the unnamed one where the file system has it,
