@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "app/batch_entry.h"
+#include "app/entry_estimate.h"
 #include "imagefiles/bmp_reader.h"
 #include "imagefiles/jpeg_image.h"
 #include "imaging/BitmapUtils.h"
@@ -62,10 +63,11 @@ TOutputTarget EntryOutputTarget(const TEntryJob& job, const TConversionSettings&
 void ConvertEntry(const TEntryJob& job, const TConversionSettings& settings, TOutputCommitter& committer,
                   PathStyle style) {
     if (!SourceFileExists(job.SourcePath)) return;
+    const TOutputTarget target = EntryOutputTarget(job, settings, style);
+    EstimateEntry(job.SourcePath, target, settings, style);
     std::unique_ptr<TBitmap> source = ReadSourcePicture(job.SourcePath, style);
     std::unique_ptr<TBitmap> output = ConvertPicture(*source, settings);
-    committer.Write(output ? *output : *source, EntryOutputTarget(job, settings, style), settings.JPEGQuality,
-                    settings.Progressive);
+    committer.Write(output ? *output : *source, target, settings.JPEGQuality, settings.Progressive);
     output.reset();
     source.reset();
 }

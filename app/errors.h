@@ -21,4 +21,12 @@ public:
     using ECorvaneError::ECorvaneError;
 };
 
+// A picture whose declared size is beyond what can be read, held or
+// written, refused before it is decoded; the message names the file, the
+// size and the limit.
+class ELimitError : public ECorvaneError {
+public:
+    using ECorvaneError::ECorvaneError;
+};
+
 }  // namespace corvane

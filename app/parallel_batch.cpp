@@ -16,6 +16,7 @@
 #include "app/batch_list_ops.h"
 #include "app/batch_runner.h"
 #include "app/entry_conversion.h"
+#include "app/entry_estimate.h"
 #include "app/output_commit.h"
 
 namespace corvane {
@@ -92,6 +93,9 @@ private:
                     host.ProgressLines(slot->Job.ProgressLine, slot->Job.TargetLine);
                     host.ProgressStep();
                     host.ProgressRepaint();
+                    // Refused before a worker takes memory for it.
+                    if (SourceFileExists(slot->Job.SourcePath))
+                        EstimateEntry(slot->Job.SourcePath, target, settings_, style_);
                     lock.lock();
                     queue_.push_back(slot.get());
                     window_.push_back(std::move(slot));
