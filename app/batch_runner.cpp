@@ -29,7 +29,7 @@ std::string FailureMessage() {
 
 bool RunBatch(TRunnerHost& host, const TConversionSettings& settings, PathStyle style) {
     return RunBatchWith(host, settings, style, [&](TRunnerHost& h, int count) {
-        TOutputCommitter committer;
+        TOutputCommitter committer(h, settings.Existing);
         for (int i = 0; i < count; ++i) {
             const TEntryJob job = PrepareEntry(h.ListEntry(i), i, count, settings, style);
             h.ProgressLines(job.ProgressLine, job.TargetLine);

@@ -10,6 +10,10 @@ namespace corvane {
 
 enum class TAutoTurn { None = 0, Upright = 1, Landscape = 2 };
 enum class TNameCase { None = 0, Lower = 1, Upper = 2 };
+// What happens to a file already at an output's name (not one this run wrote):
+// moved to the desktop trash before the new file takes its name, replaced,
+// left as it is with the entry skipped, or the run ends there.
+enum class TExistingPolicy { Trash = 0, Replace = 1, Skip = 2, Stop = 3 };
 
 struct TConversionSettings {
     int Brightness = 0;  // -255 .. 255
@@ -27,6 +31,7 @@ struct TConversionSettings {
     TNameCase NameCase = TNameCase::None;
     int JPEGQuality = 90;  // 35 .. 99
     bool Progressive = false;
+    TExistingPolicy Existing = TExistingPolicy::Trash;
 };
 
 inline constexpr TColor kBackColor = clWhite;

@@ -17,6 +17,7 @@ TEntryJob PrepareEntry(const std::string& entry, int index, int count, const TCo
     if (fields.size() < 2) throw EListError(static_cast<int>(fields.size()));
 
     TEntryJob job;
+    job.Index = index;
     job.SourcePath = fields[0];
     job.SourceFolder = IncludeTrailingDelimiter(ExtractFilePath(job.SourcePath, style), style);
     job.DestinationFolder = fields[1];
@@ -64,10 +65,12 @@ void ConvertEntry(const TEntryJob& job, const TConversionSettings& settings, TOu
                   PathStyle style) {
     if (!SourceFileExists(job.SourcePath)) return;
     const TOutputTarget target = EntryOutputTarget(job, settings, style);
+    if (!committer.ShouldWrite(job.Index, target)) return;
     EstimateEntry(job.SourcePath, target, settings, style);
     std::unique_ptr<TBitmap> source = ReadSourcePicture(job.SourcePath, style);
     std::unique_ptr<TBitmap> output = ConvertPicture(*source, settings);
-    committer.Write(output ? *output : *source, target, settings.JPEGQuality, settings.Progressive);
+    committer.Write(job.Index, output ? *output : *source, target, settings.JPEGQuality,
+                    settings.Progressive);
     output.reset();
     source.reset();
 }

@@ -17,6 +17,7 @@
 namespace corvane {
 
 struct TEntryJob {
+    int Index = 0;  // in the batch list, 0-based
     std::string SourcePath;
     std::string SourceFolder;       // its directory part, ending with a delimiter
     std::string DestinationFolder;  // the second field as it stands

@@ -186,6 +186,27 @@ private slots:
         QCOMPARE(f.Label46->text(), QStringLiteral("3"));
     }
 
+    void replacedFilesGoToTheTrash() {
+        TForm1& f = *form_;
+        const QString trash = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Trash");
+        QDir(trash).removeRecursively();
+        QVERIFY(QFile::copy(src_ + QStringLiteral("/b.bmp"), dst_ + QStringLiteral("/b.bmp")));
+        QFile original(src_ + QStringLiteral("/b.bmp"));
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        const QByteArray bytes = original.readAll();
+        f.ListAppend({Entry("b.bmp", dst_)});
+        f.BatchListRefresh();
+        f.FileListBox1Change();
+        f.BitBtn1->click();
+        QCOMPARE(dialogs_->Finished, QStringList{QStringLiteral("変換終了")});
+        QVERIFY2(dialogs_->Errors.isEmpty(), qPrintable(dialogs_->Errors.value(0)));
+        QFile trashed(trash + QStringLiteral("/files/b.bmp"));
+        QVERIFY(trashed.open(QIODevice::ReadOnly));
+        QCOMPARE(trashed.readAll(), bytes);
+        QVERIFY(QFile::exists(trash + QStringLiteral("/info/b.bmp.trashinfo")));
+        QVERIFY(QFileInfo(dst_ + QStringLiteral("/b.bmp")).size() > 0);
+    }
+
     void runWithNothingToDo() {
         form_->BitBtn1Click();
         QVERIFY(progress_.isEmpty());
