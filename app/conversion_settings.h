@@ -10,6 +10,10 @@ namespace corvane {
 
 enum class TAutoTurn { None = 0, Upright = 1, Landscape = 2 };
 enum class TNameCase { None = 0, Lower = 1, Upper = 2 };
+// What happens to a file already at an output's name (not one this run wrote):
+// moved to the desktop trash before the new file takes its name, replaced,
+// left as it is with the entry skipped, or the run ends there.
+enum class TExistingPolicy { Trash = 0, Replace = 1, Skip = 2, Stop = 3 };
 
 // Values in the units the controls report. Ranges and defaults are the
 // option table's (app/option_table.h): a new record holds every default.
@@ -32,6 +36,7 @@ struct TConversionSettings {
     int JPEGQuality{};
     bool Progressive{};
     int Jobs{};  // entries converted at once (0: auto); the files are those of one at a time
+    TExistingPolicy Existing{};
 };
 
 inline constexpr TColor kBackColor = clWhite;

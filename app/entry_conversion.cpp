@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "app/batch_entry.h"
+#include "app/entry_estimate.h"
 #include "imagefiles/bmp_reader.h"
 #include "imagefiles/jpeg_image.h"
 #include "imaging/BitmapUtils.h"
@@ -16,6 +17,7 @@ TEntryJob PrepareEntry(const std::string& entry, int index, int count, const TCo
     if (fields.size() < 2) throw EListError(static_cast<int>(fields.size()));
 
     TEntryJob job;
+    job.Index = index;
     job.SourcePath = fields[0];
     job.SourceFolder = IncludeTrailingDelimiter(ExtractFilePath(job.SourcePath, style), style);
     job.DestinationFolder = fields[1];
@@ -59,12 +61,16 @@ TOutputTarget EntryOutputTarget(const TEntryJob& job, const TConversionSettings&
                          settings.NameCase, style);
 }
 
-void ConvertEntry(const TEntryJob& job, const TConversionSettings& settings, PathStyle style) {
+void ConvertEntry(const TEntryJob& job, const TConversionSettings& settings, TOutputCommitter& committer,
+                  PathStyle style) {
     if (!SourceFileExists(job.SourcePath)) return;
+    const TOutputTarget target = EntryOutputTarget(job, settings, style);
+    if (!committer.ShouldWrite(job.Index, target)) return;
+    EstimateEntry(job.SourcePath, target, settings, style);
     std::unique_ptr<TBitmap> source = ReadSourcePicture(job.SourcePath, style);
     std::unique_ptr<TBitmap> output = ConvertPicture(*source, settings);
-    WriteOutput(output ? *output : *source, EntryOutputTarget(job, settings, style), settings.JPEGQuality,
-                settings.Progressive);
+    committer.Write(job.Index, output ? *output : *source, target, settings.JPEGQuality,
+                    settings.Progressive);
     output.reset();
     source.reset();
 }

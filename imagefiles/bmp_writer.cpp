@@ -91,16 +91,19 @@ std::vector<std::uint8_t> EncodeHeaders(const TBitmap& picture) {
 
 }  // namespace
 
+void WriteBitmap(const TBitmap& picture, AtomicFileWriter& out) {
+    if (picture.Empty()) return;
+    out.Write(EncodeHeaders(picture));
+    out.Write(picture.Bits(), picture.ImageSize());
+}
+
 void WriteBitmapFile(const TBitmap& picture, const std::string& path) {
-    if (picture.Empty()) {
-        AtomicFileWriter writer(path);
-        writer.Commit();
-        return;
-    }
-    const std::vector<std::uint8_t> headers = EncodeHeaders(picture);
+    // Headers first: a picture the format cannot hold creates no file.
+    const std::vector<std::uint8_t> headers =
+        picture.Empty() ? std::vector<std::uint8_t>{} : EncodeHeaders(picture);
     AtomicFileWriter writer(path);
     writer.Write(headers);
-    writer.Write(picture.Bits(), picture.ImageSize());
+    if (!picture.Empty()) writer.Write(picture.Bits(), picture.ImageSize());
     writer.Commit();
 }
 

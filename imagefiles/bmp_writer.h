@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "imagefiles/atomic_file_writer.h"
 #include "imaging/TBitmap.h"
 
 namespace corvane {
@@ -14,6 +15,9 @@ namespace corvane {
 // An empty picture (width or height 0) gives an empty file. The file appears
 // only when complete; EFCreateError when it cannot be created or written.
 void WriteBitmapFile(const TBitmap& picture, const std::string& path);
+
+// The same into an output the caller commits.
+void WriteBitmap(const TBitmap& picture, AtomicFileWriter& out);
 
 // The bytes WriteBitmapFile writes.
 std::vector<std::uint8_t> EncodeBitmap(const TBitmap& picture);

@@ -189,6 +189,7 @@ public:
     void Beep() override;
     void ShowFinished(const std::string& text) override;
     void ShowError(const std::string& text) override;
+    void MoveToTrash(const std::string& path) override;
 
 signals:
     // The progress window was repainted after an update (observers read it).

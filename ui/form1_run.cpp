@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "app/batch_runner.h"
+#include "app/desktop_trash.h"
 #include "ui/corvane01u1.h"
 #include "ui/directory_list_box.h"
 #include "ui/file_list_box.h"
@@ -103,5 +104,11 @@ void TForm1::Beep() { dialogs_->Beep(); }
 void TForm1::ShowFinished(const std::string& text) { dialogs_->ShowFinished(QString::fromStdString(text)); }
 
 void TForm1::ShowError(const std::string& text) { dialogs_->ShowError(this, FromBytes(text)); }
+
+// GIO's trash, as corvane-batch has, not QFile::moveToTrash: Qt 6.4's, when
+// it cannot set up the home trash (for example while $XDG_DATA_HOME does not
+// exist yet), puts the file elsewhere (the disk's top-level .Trash-UID, or
+// even "files/" under the current folder) and reports success.
+void TForm1::MoveToTrash(const std::string& path) { MoveToDesktopTrash(path); }
 
 }  // namespace corvane

@@ -20,9 +20,11 @@
 #include <QStyleOption>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
 #include <memory>
 
 #include "fake_dialogs.h"
+#include "imaging/errors.h"
 #include "ui/SpinEx.h"
 #include "ui/corvane01u1.h"
 #include "ui/directory_list_box.h"
@@ -529,7 +531,9 @@ private slots:
         QCOMPARE(f.ListCount(), 0);
         QVERIFY(!f.BitBtn1->isEnabled() && !f.Button17->isEnabled());
         QCOMPARE(f.Label46->text(), QStringLiteral("0"));
-        QCOMPARE(dialogs_->Errors, QStringList{QStringLiteral("ファイル %1 は開けません.").arg(missing)});
+        QCOMPARE(dialogs_->Errors,
+                 QStringList{QStringLiteral("ファイル %1 は開けません: %2.")
+                                 .arg(missing, QString::fromLocal8Bit(SystemErrorText(ENOENT)))});
         QCOMPARE(f.OpenDialog1.FileName, missing);
     }
 

@@ -14,10 +14,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <cerrno>
 #include <functional>
 #include <memory>
 
 #include "fake_dialogs.h"
+#include "imaging/errors.h"
 #include "ui/corvane01u1.h"
 #include "ui/directory_list_box.h"
 #include "ui/file_list_box.h"
@@ -171,7 +173,8 @@ private slots:
         QCOMPARE(progress_[1].Line1, QStringLiteral("2/3  From File: a.jpg"));
         QCOMPARE(dialogs_->Errors.size(), 1);
         QVERIFY2(dialogs_->Errors[0].startsWith(QStringLiteral("ファイル ")) &&
-                     dialogs_->Errors[0].endsWith(QStringLiteral("を作成できません.")),
+                     dialogs_->Errors[0].endsWith(QStringLiteral("を作成できません: %1.")
+                                                      .arg(QString::fromLocal8Bit(SystemErrorText(ENOENT)))),
                  qPrintable(dialogs_->Errors[0]));
         QVERIFY(dialogs_->Finished.isEmpty());
         QCOMPARE(dialogs_->Beeps, 0);
@@ -232,6 +235,27 @@ private slots:
         QCOMPARE(f.focusWidget(), static_cast<QWidget*>(f.FileListBox1));
         QTest::keyClick(f.focusWidget(), Qt::Key_Space);
         QVERIFY(f.isVisible());
+    }
+
+    void replacedFilesGoToTheTrash() {
+        TForm1& f = *form_;
+        const QString trash = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Trash");
+        QDir(trash).removeRecursively();
+        QVERIFY(QFile::copy(src_ + QStringLiteral("/b.bmp"), dst_ + QStringLiteral("/b.bmp")));
+        QFile original(src_ + QStringLiteral("/b.bmp"));
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        const QByteArray bytes = original.readAll();
+        f.ListAppend({Entry("b.bmp", dst_)});
+        f.BatchListRefresh();
+        f.FileListBox1Change();
+        f.BitBtn1->click();
+        QCOMPARE(dialogs_->Finished, QStringList{QStringLiteral("変換終了")});
+        QVERIFY2(dialogs_->Errors.isEmpty(), qPrintable(dialogs_->Errors.value(0)));
+        QFile trashed(trash + QStringLiteral("/files/b.bmp"));
+        QVERIFY(trashed.open(QIODevice::ReadOnly));
+        QCOMPARE(trashed.readAll(), bytes);
+        QVERIFY(QFile::exists(trash + QStringLiteral("/info/b.bmp.trashinfo")));
+        QVERIFY(QFileInfo(dst_ + QStringLiteral("/b.bmp")).size() > 0);
     }
 
     void runWithNothingToDo() {
