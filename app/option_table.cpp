@@ -10,6 +10,10 @@ constexpr TOptionChoice kOrderChoices[] = {{"tone", "色調優先"}, {"gamma", "
 constexpr TOptionChoice kAutoTurnChoices[] = {
     {"none", "無し"}, {"portrait", "正立（Portraite）"}, {"landscape", "倒立（Landscape）"}};
 constexpr TOptionChoice kSaveFormatItems[] = {{"AUTO", "AUTO"}, {".bmp", ".bmp"}, {".jpg", ".jpg"}};
+constexpr TOptionChoice kExistingChoices[] = {{"trash", "ごみ箱へ移して置き換える"},
+                                              {"replace", "置き換える"},
+                                              {"skip", "飛ばす"},
+                                              {"stop", "中止する"}};
 constexpr TOptionChoice kNameCaseChoices[] = {{"none", "None"}, {"lower", "Lower"}, {"upper", "Uper"}};
 
 using S = TConversionSettings;
@@ -156,6 +160,16 @@ constexpr TOptionRow kRows[] = {
      .Default = 0,
      .Get = [](const S& s) { return int{s.Progressive}; },
      .Set = [](S& s, int v) { s.Progressive = v != 0; }},
+    {.Id = TOptionId::Existing,
+     .Kind = TOptionKind::Choice,
+     .Caption = "既存のファイル",
+     .CliName = "--existing",
+     .Help = "出力と同じ名前の既存のファイル:",
+     .Default = 0,
+     .Choices = kExistingChoices,
+     .Place = TOptionPlace::SettingsMenu,
+     .Get = [](const S& s) { return static_cast<int>(s.Existing); },
+     .Set = [](S& s, int v) { s.Existing = static_cast<TExistingPolicy>(v); }},
     {.Id = TOptionId::Jobs,
      .Kind = TOptionKind::Integer,
      .Caption = "同時に変換する項目の数",

@@ -29,6 +29,7 @@ enum class TOptionId {
     NameCase,
     JPEGQuality,
     Progressive,
+    Existing,
     Jobs,
 };
 

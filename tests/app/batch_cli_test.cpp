@@ -202,5 +202,22 @@ TEST_F(BatchCli, ListCheckedWholeBeforeTheRun) {
     EXPECT_EQ(Run("--format png --list " + (dir / "l.csv")).status, 2);
 }
 
+// What happens to a file already at the output's name, as the command line
+// sets it; the default keeps the old one in the trash.
+TEST_F(BatchCli, ExistingFilesByTheCommandLine) {
+    const std::string out = dir / "out";
+    std::filesystem::create_directory(out);
+    WriteBytes(out + "/p0.jpg", "old picture");
+    const std::string args = "--dest " + out + " " + (dir / "p0.jpg");
+    const Result skip = Run("-q --existing skip " + args);
+    EXPECT_EQ(skip.status, 0) << skip.err;
+    EXPECT_EQ(ReadBytes(out + "/p0.jpg"), "old picture");
+    const Result trash = Run("-q " + args);
+    EXPECT_EQ(trash.status, 0) << trash.err;
+    EXPECT_NE(ReadBytes(out + "/p0.jpg"), "old picture");
+    EXPECT_EQ(ReadBytes(testing::TrashFolder() + "/files/p0.jpg"), "old picture");
+    EXPECT_EQ(Run("--existing keep " + args).status, 2);
+}
+
 }  // namespace
 }  // namespace corvane
