@@ -1,28 +1,116 @@
 #include "app/batch_runner.h"
 
+#include <chrono>
 #include <string>
 
 #include "app/batch_list_ops.h"
 #include "app/entry_conversion.h"
+#include "app/output_commit.h"
 #include "imaging/errors.h"
 
 namespace corvane {
 
-bool RunBatch(TRunnerHost& host, const TConversionSettings& settings, PathStyle style) {
-    return RunBatchWith(host, settings, style, [&](TRunnerHost& h, int count) {
+namespace {
+
+double MillisecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The error display's text for the failure that ended the run.
+std::string FailureDisplay(const TEntryOutcome& failure) {
+    return EntryLabel(failure) + ": " + failure.Reason;
+}
+
+}  // namespace
+
+TRunRecord::TRunRecord(TRunnerHost& host, int count, bool keepGoing)
+    : host_(host), keepGoing_(keepGoing), done_(static_cast<std::size_t>(count), false) {}
+
+bool TRunRecord::Add(const TEntryOutcome& outcome) {
+    switch (outcome.Status) {
+        case TEntryStatus::Written:
+            ++summary_.Written;
+            break;
+        case TEntryStatus::Skipped:
+            ++summary_.Skipped;
+            break;
+        case TEntryStatus::Failed: {
+            ++summary_.Failed;
+            TEntryOutcome kept = outcome;
+            kept.Data = {};
+            summary_.Failures.push_back(std::move(kept));
+            break;
+        }
+    }
+    if (outcome.Status != TEntryStatus::Failed && outcome.Index >= 0 &&
+        outcome.Index < static_cast<int>(done_.size()))
+        done_[static_cast<std::size_t>(outcome.Index)] = true;
+    host_.EntryDone(outcome);
+    if (outcome.Status == TEntryStatus::Failed && !keepGoing_) endedByFailure_ = true;
+    return !endedByFailure_;
+}
+
+std::vector<int> TRunRecord::NotDone() const {
+    std::vector<int> indices;
+    for (std::size_t i = 0; i < done_.size(); ++i)
+        if (!done_[i]) indices.push_back(static_cast<int>(i));
+    return indices;
+}
+
+std::vector<int> TRunRecord::FailedIndices() const {
+    std::vector<int> indices;
+    for (const TEntryOutcome& failure : summary_.Failures) indices.push_back(failure.Index);
+    return indices;
+}
+
+TEntryOutcome FailedOutcome(int index, int count, const std::string& source) {
+    TEntryOutcome outcome;
+    outcome.Index = index;
+    outcome.Count = count;
+    outcome.Source = source;
+    outcome.Status = TEntryStatus::Failed;
+    outcome.Reason = FailureMessage();
+    return outcome;
+}
+
+TRunSummary RunBatch(TRunnerHost& host, const TConversionSettings& settings, PathStyle style) {
+    return RunBatchWith(host, settings, style, [&](TRunnerHost& h, int count, TRunRecord& record) {
         TOutputCommitter committer(h, settings.Existing);
         for (int i = 0; i < count; ++i) {
-            const TEntryJob job = PrepareEntry(h.ListEntry(i), i, count, settings, style);
-            h.ProgressLines(job.ProgressLine, job.TargetLine);
-            h.ProgressStep();
-            h.ProgressRepaint();
-            ConvertEntry(job, settings, committer, style);
+            if (h.StopRequested()) {
+                record.Stop();
+                return;
+            }
+            const auto start = std::chrono::steady_clock::now();
+            std::string source;
+            try {
+                const TEntryJob job = PrepareEntry(h.ListEntry(i), i, count, settings, style);
+                source = job.SourcePath;
+                h.ProgressLines(job.ProgressLine, job.TargetLine);
+                h.ProgressStep();
+                h.ProgressRepaint();
+                const TOutputTarget target = EntryOutputTarget(job, settings, style);
+                TEntryOutcome outcome = NewOutcome(job, count, target);
+                TEncodedEntry encoded;
+                outcome.Reason = SkipBeforeReading(job, target, committer, settings, style);
+                if (outcome.Reason.empty()) {
+                    encoded = EncodeEntry(job, settings, style);
+                    FinishEntry(encoded, committer, outcome);
+                }
+                outcome.Milliseconds = MillisecondsSince(start);
+                if (!record.Add(outcome)) return;
+            } catch (...) {
+                TEntryOutcome failed = FailedOutcome(i, count, source);
+                failed.Milliseconds = MillisecondsSince(start);
+                if (!record.Add(failed)) return;
+            }
         }
     });
 }
 
-bool RunBatchWith(TRunnerHost& host, const TConversionSettings& settings, PathStyle style,
-                  const TEntryLoop& loop) {
+TRunSummary RunBatchWith(TRunnerHost& host, const TConversionSettings& settings, PathStyle style,
+                         const TEntryLoop& loop) {
+    TRunSummary refused;
     // Nothing is touched when the settings or the selection are refused.
     std::vector<std::string> selected;
     try {
@@ -30,16 +118,29 @@ bool RunBatchWith(TRunnerHost& host, const TConversionSettings& settings, PathSt
         selected = SelectionEntries(host.Selection(), style);
     } catch (...) {
         host.ShowError(FailureText());
-        return false;
+        return refused;
     }
 
     bool progress = false;
     bool waitCursor = false;
+    const auto endProgress = [&] {
+        if (waitCursor) host.EndWaitCursor();
+        if (progress) host.ProgressDestroy();
+        waitCursor = progress = false;
+    };
+    int count = 0;
     try {
         if (!selected.empty()) host.ListAppend(selected);
         host.DisableRunButton();
+        count = host.ListCount();
+    } catch (...) {
+        host.RefreshFileList();
+        host.ShowError(FailureText());
+        return refused;
+    }
 
-        const int count = host.ListCount();
+    TRunRecord record(host, count, settings.KeepGoing);
+    try {
         if (count > 0) {
             host.ProgressCreate();
             progress = true;
@@ -48,28 +149,43 @@ bool RunBatchWith(TRunnerHost& host, const TConversionSettings& settings, PathSt
             host.ProgressRange(0, count, 0, 1);
             host.BeginWaitCursor();
             waitCursor = true;
-            loop(host, count);
-            waitCursor = false;
-            host.EndWaitCursor();
-            progress = false;
-            host.ProgressDestroy();
+            loop(host, count, record);
         }
+        endProgress();
     } catch (...) {
-        // The list keeps its entries; no beep and no final box. The selection
-        // update runs again so the run button follows its rule.
+        // A failure of the run itself rather than of one entry.
         const std::string text = FailureText();
-        if (waitCursor) host.EndWaitCursor();
-        if (progress) host.ProgressDestroy();
+        endProgress();
+        host.ListKeepOnly(record.NotDone());
         host.RefreshFileList();
         host.ShowError(text);
-        return false;
+        record.Summary().End = TRunEnd::Failed;
+        return record.Summary();
     }
 
+    TRunSummary& summary = record.Summary();
+    if (record.EndedByFailure() || record.Stopped()) {
+        // No beep and no final box; the list keeps what is still to be done.
+        host.ListKeepOnly(record.NotDone());
+        host.RefreshFileList();
+        summary.End = record.Stopped() ? TRunEnd::Stopped : TRunEnd::Failed;
+        if (record.EndedByFailure())
+            host.ShowError(ErrorDisplayText(FailureDisplay(summary.Failures.back())));
+        return summary;
+    }
+    summary.End = TRunEnd::Finished;
+    if (summary.Failed > 0) {
+        host.ListKeepOnly(record.FailedIndices());
+        host.RefreshFileList();
+        host.Beep();
+        host.ShowFailures(summary.Failures);
+        return summary;
+    }
     host.ListClear();
     host.RefreshFileList();
     host.Beep();
     host.ShowFinished(kFinishedText);
-    return true;
+    return summary;
 }
 
 }  // namespace corvane

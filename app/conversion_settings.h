@@ -37,6 +37,7 @@ struct TConversionSettings {
     bool Progressive{};
     int Jobs{};  // entries converted at once (0: auto); the files are those of one at a time
     TExistingPolicy Existing{};
+    bool KeepGoing{};  // a failing entry is reported and the run goes on
 };
 
 inline constexpr TColor kBackColor = clWhite;

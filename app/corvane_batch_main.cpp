@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
         };
     try {
         if (!RunBatchParallel(host, options.Settings, EffectiveJobs(options.Settings))) {
-            Print(stderr, host.ErrorText + "\n");
+            Print(stderr, "corvane-batch: " + host.ErrorText + "\n");
             return 1;
         }
     } catch (...) {

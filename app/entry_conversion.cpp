@@ -61,32 +61,52 @@ TOutputTarget EntryOutputTarget(const TEntryJob& job, const TConversionSettings&
                          settings.NameCase, style);
 }
 
-void ConvertEntry(const TEntryJob& job, const TConversionSettings& settings, TOutputCommitter& committer,
-                  PathStyle style) {
-    if (!SourceFileExists(job.SourcePath)) return;
-    const TOutputTarget target = EntryOutputTarget(job, settings, style);
-    if (!committer.ShouldWrite(job.Index, target)) return;
+std::string SkipBeforeReading(const TEntryJob& job, const TOutputTarget& target, TOutputCommitter& committer,
+                              const TConversionSettings& settings, PathStyle style) {
+    struct stat st {};
+    if (::stat(job.SourcePath.c_str(), &st) != 0) return kMissingSourceReason;
+    if (S_ISDIR(st.st_mode)) return kFolderSourceReason;
+    // FIFOs and devices are not read: reading one could wait forever.
+    if (!S_ISREG(st.st_mode)) return kMissingSourceReason;
+    if (!committer.ShouldWrite(target)) return kExistsReason;
     EstimateEntry(job.SourcePath, target, settings, style);
-    std::unique_ptr<TBitmap> source = ReadSourcePicture(job.SourcePath, style);
-    std::unique_ptr<TBitmap> output = ConvertPicture(*source, settings);
-    committer.Write(job.Index, output ? *output : *source, target, settings.JPEGQuality,
-                    settings.Progressive);
-    output.reset();
-    source.reset();
+    return {};
 }
 
 TEncodedEntry EncodeEntry(const TEntryJob& job, const TConversionSettings& settings, PathStyle style) {
     TEncodedEntry result;
-    if (!SourceFileExists(job.SourcePath)) {
-        result.Skipped = true;
-        return result;
-    }
     result.Target = EntryOutputTarget(job, settings, style);
     std::unique_ptr<TBitmap> source = ReadSourcePicture(job.SourcePath, style);
     std::unique_ptr<TBitmap> output = ConvertPicture(*source, settings);
     result.Bytes = EncodeOutput(output ? *output : *source, result.Target.Writer, settings.JPEGQuality,
                                 settings.Progressive);
     return result;
+}
+
+void FinishEntry(const TEncodedEntry& encoded, TOutputCommitter& committer, TEntryOutcome& outcome) {
+    if (encoded.Target.Writer == TWriterKind::None) {
+        // The picture was read and converted, as when the format selects no writer.
+        outcome.Status = TEntryStatus::Skipped;
+        outcome.Reason = kNoWriterReason;
+        return;
+    }
+    if (!committer.WriteBytes(encoded.Target, encoded.Bytes)) {
+        outcome.Status = TEntryStatus::Skipped;
+        outcome.Reason = kExistsReason;
+        return;
+    }
+    outcome.Status = TEntryStatus::Written;
+    outcome.Bytes = encoded.Bytes.size();
+    outcome.Data = encoded.Bytes;
+}
+
+TEntryOutcome NewOutcome(const TEntryJob& job, int count, const TOutputTarget& target) {
+    TEntryOutcome outcome;
+    outcome.Index = job.Index;
+    outcome.Count = count;
+    outcome.Source = job.SourcePath;
+    outcome.Output = target.Path;
+    return outcome;
 }
 
 }  // namespace corvane

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/conversion_settings.h"
+#include "app/entry_outcome.h"
 #include "app/output_commit.h"
 #include "app/output_writer.h"
 #include "app/paths.h"
@@ -47,19 +48,28 @@ std::unique_ptr<TBitmap> ConvertPicture(TBitmap& source, const TConversionSettin
 TOutputTarget EntryOutputTarget(const TEntryJob& job, const TConversionSettings& settings,
                                 PathStyle style = PathStyle::Native);
 
-// Reads, converts, names and writes one prepared entry through the run's
-// committer; a missing source is skipped silently. Both pictures are
-// released before it returns.
-void ConvertEntry(const TEntryJob& job, const TConversionSettings& settings, TOutputCommitter& committer,
-                  PathStyle style = PathStyle::Native);
+// Why the entry will write nothing, found before its source is read on the
+// thread that writes: a missing source, a folder or other non-file as the
+// source, or an existing output the settings leave alone. Empty when the
+// entry goes on; then the header has also been checked against the limits
+// (ELimitError). EOutputExists when the run is to stop at this entry.
+std::string SkipBeforeReading(const TEntryJob& job, const TOutputTarget& target, TOutputCommitter& committer,
+                              const TConversionSettings& settings, PathStyle style = PathStyle::Native);
 
-// The same up to the file's bytes in memory; Skipped when the source is missing.
+// Reads, converts and encodes the entry into the file's bytes (nothing is
+// written); both pictures are released before it returns.
 struct TEncodedEntry {
-    bool Skipped = false;
     TOutputTarget Target;
     std::vector<std::uint8_t> Bytes;
 };
 TEncodedEntry EncodeEntry(const TEntryJob& job, const TConversionSettings& settings,
                           PathStyle style = PathStyle::Native);
+
+// Commits the encoded entry and completes its outcome (written, or skipped
+// when there is no writer or the existing file is left alone).
+void FinishEntry(const TEncodedEntry& encoded, TOutputCommitter& committer, TEntryOutcome& outcome);
+
+// The outcome's fields known from the job alone.
+TEntryOutcome NewOutcome(const TEntryJob& job, int count, const TOutputTarget& target);
 
 }  // namespace corvane

@@ -30,6 +30,7 @@ enum class TOptionId {
     JPEGQuality,
     Progressive,
     Existing,
+    KeepGoing,
     Jobs,
 };
 

@@ -5,8 +5,6 @@
 #include <cerrno>
 
 #include "app/errors.h"
-#include "imagefiles/bmp_writer.h"
-#include "imagefiles/jpeg_image.h"
 #include "imagefiles/temporary_files.h"
 
 namespace corvane {
@@ -26,7 +24,7 @@ void TOutputCommitter::Remember(const std::string& path) {
     if (::stat(path.c_str(), &st) == 0) written_.insert({st.st_dev, st.st_ino});
 }
 
-bool TOutputCommitter::ShouldWrite(int index, const TOutputTarget& target) {
+bool TOutputCommitter::ShouldWrite(const TOutputTarget& target) {
     if (target.Writer == TWriterKind::None) return true;
     struct stat st {};
     // A link to nothing counts as free: the file it names is then created.
@@ -36,7 +34,6 @@ bool TOutputCommitter::ShouldWrite(int index, const TOutputTarget& target) {
         case TExistingPolicy::Replace:
             return true;
         case TExistingPolicy::Skip:
-            host_.EntrySkipped(index, target.Path, kExistsReason);
             return false;
         case TExistingPolicy::Stop:
             break;
@@ -44,13 +41,17 @@ bool TOutputCommitter::ShouldWrite(int index, const TOutputTarget& target) {
     throw EOutputExists(target.Path);
 }
 
-void TOutputCommitter::Commit(int index, AtomicFileWriter& writer) {
+bool TOutputCommitter::Commit(AtomicFileWriter& writer) {
     // The new file is complete and on the disk before anything happens to
     // the old one.
-    if (writer.CommitIfAbsent()) return Remember(writer.TargetPath());
+    if (writer.CommitIfAbsent()) {
+        Remember(writer.TargetPath());
+        return true;
+    }
     if (WrittenByThisRun(writer.TargetPath())) {
         writer.Commit();
-        return Remember(writer.TargetPath());
+        Remember(writer.TargetPath());
+        return true;
     }
     switch (policy_) {
         case TExistingPolicy::Trash:
@@ -62,40 +63,20 @@ void TOutputCommitter::Commit(int index, AtomicFileWriter& writer) {
             writer.Commit();
             break;
         case TExistingPolicy::Skip:
-            host_.EntrySkipped(index, writer.Path(), kExistsReason);
-            return;
+            return false;
         case TExistingPolicy::Stop:
             throw EOutputExists(writer.Path());
     }
     Remember(writer.TargetPath());
+    return true;
 }
 
-void TOutputCommitter::Write(int index, const TBitmap& picture, const TOutputTarget& target, int quality,
-                             bool progressive) {
-    switch (target.Writer) {
-        case TWriterKind::Bitmap: {
-            EnterFolder(target.Path);
-            AtomicFileWriter writer(target.Path);
-            WriteBitmap(picture, writer);
-            Commit(index, writer);
-            break;
-        }
-        case TWriterKind::JPEG:
-            // Encoded before the file is created: a failing encoder creates nothing.
-            WriteBytes(index, target, EncodeJPEG(picture, quality, progressive));
-            break;
-        case TWriterKind::None:
-            break;
-    }
-}
-
-void TOutputCommitter::WriteBytes(int index, const TOutputTarget& target,
-                                  std::span<const std::uint8_t> bytes) {
-    if (target.Writer == TWriterKind::None) return;
+bool TOutputCommitter::WriteBytes(const TOutputTarget& target, std::span<const std::uint8_t> bytes) {
+    if (target.Writer == TWriterKind::None) return false;
     EnterFolder(target.Path);
     AtomicFileWriter writer(target.Path);
     writer.Write(bytes);
-    Commit(index, writer);
+    return Commit(writer);
 }
 
 }  // namespace corvane

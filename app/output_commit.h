@@ -20,7 +20,6 @@
 #include "app/output_writer.h"
 #include "app/runner_host.h"
 #include "imagefiles/atomic_file_writer.h"
-#include "imaging/TBitmap.h"
 
 namespace corvane {
 
@@ -31,18 +30,17 @@ public:
     TOutputCommitter(TRunnerHost& host, TExistingPolicy policy) : host_(host), policy_(policy) {}
 
     // Before the entry's source is read: false when an existing file is to
-    // be left alone (the host is told the entry is skipped); EOutputExists
-    // when the run is to stop there.
-    bool ShouldWrite(int index, const TOutputTarget& target);
+    // be left alone (the entry is then skipped with kExistsReason);
+    // EOutputExists when the run is to stop there.
+    bool ShouldWrite(const TOutputTarget& target);
 
-    // The picture through the target's writer (nothing for TWriterKind::None),
-    // or bytes already encoded for it. The existing-file setting is applied
-    // again at the commit, for a file that appeared meanwhile.
-    void Write(int index, const TBitmap& picture, const TOutputTarget& target, int quality, bool progressive);
-    void WriteBytes(int index, const TOutputTarget& target, std::span<const std::uint8_t> bytes);
+    // Bytes already encoded for the target's writer (nothing for
+    // TWriterKind::None). The existing-file setting is applied again at the
+    // commit, for a file that appeared meanwhile: false when it was left alone.
+    bool WriteBytes(const TOutputTarget& target, std::span<const std::uint8_t> bytes);
 
 private:
-    void Commit(int index, AtomicFileWriter& writer);
+    bool Commit(AtomicFileWriter& writer);
     void EnterFolder(const std::string& path);
     bool WrittenByThisRun(const std::string& path) const;
     void Remember(const std::string& path);

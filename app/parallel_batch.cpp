@@ -3,6 +3,7 @@
 #include <limits.h>
 #include <stdlib.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -43,24 +44,32 @@ struct TSlot {
     int Index = 0;
     TEntryJob Job;
     std::set<std::string> OutputIds;  // the target's identities, when something is written
+    std::chrono::steady_clock::time_point Start;
+    bool Queued = false;  // for a worker; otherwise Outcome is already complete
     bool Done = false;
+    bool Dropped = false;  // behind a failure that ends the run: never converted
+    TEntryOutcome Outcome;
     TEncodedEntry Result;
     std::exception_ptr Error;
 };
+
+double MillisecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
 
 class TParallelRun {
 public:
     TParallelRun(TRunnerHost& host, const TConversionSettings& settings, PathStyle style, int jobs)
         : settings_(settings), style_(style), jobs_(jobs), committer_(host, settings.Existing) {}
 
-    // Runs entries 0 .. count-1 of the host's list; throws the failure the
-    // sequential run would raise.
-    void Run(TRunnerHost& host, int count) {
+    // Runs entries 0 .. count-1 of the host's list, reporting each outcome
+    // to the record in list order.
+    void Run(TRunnerHost& host, int count, TRunRecord& record) {
         std::vector<std::thread> workers;
         std::exception_ptr failure;
         try {
             for (int w = 0; w < jobs_; ++w) workers.emplace_back([this] { Work(); });
-            failure = Drive(host, count);
+            Drive(host, count, record);
         } catch (...) {
             failure = std::current_exception();
         }
@@ -68,75 +77,121 @@ public:
             std::lock_guard lock(mutex_);
             stopping_ = true;
         }
-        wake_.notify_all();
+        workReady_.notify_all();
         for (auto& t : workers) t.join();
         if (failure) std::rethrow_exception(failure);
     }
 
 private:
-    std::exception_ptr Drive(TRunnerHost& host, int count) {
+    // Prepares entry `index` on the driving thread: an entry that fails to
+    // prepare, or that is left out before its source is read, is complete at
+    // once and never reaches a worker.
+    std::unique_ptr<TSlot> Prepare(TRunnerHost& host, int index, int count) {
+        auto slot = std::make_unique<TSlot>();
+        slot->Index = index;
+        slot->Start = std::chrono::steady_clock::now();
+        std::string source;
+        try {
+            slot->Job = PrepareEntry(host.ListEntry(index), index, count, settings_, style_);
+            source = slot->Job.SourcePath;
+            const TOutputTarget target = EntryOutputTarget(slot->Job, settings_, style_);
+            host.ProgressLines(slot->Job.ProgressLine, slot->Job.TargetLine);
+            host.ProgressStep();
+            host.ProgressRepaint();
+            slot->Outcome = NewOutcome(slot->Job, count, target);
+            slot->Outcome.Reason = SkipBeforeReading(slot->Job, target, committer_, settings_, style_);
+            slot->Queued = slot->Outcome.Reason.empty();
+            // Only an entry that will write can be what a later entry reads.
+            if (slot->Queued && target.Writer != TWriterKind::None)
+                slot->OutputIds = {target.Path, FolderResolved(target.Path)};
+        } catch (...) {
+            slot->Outcome = FailedOutcome(index, count, source);
+        }
+        slot->Done = !slot->Queued;
+        return slot;
+    }
+
+    // The finished entry at the head, written in list order.
+    bool Finish(TSlot& slot, int count, TRunRecord& record) {
+        if (slot.Dropped) return true;
+        if (slot.Queued) {
+            try {
+                if (slot.Error) std::rethrow_exception(slot.Error);
+                FinishEntry(slot.Result, committer_, slot.Outcome);
+            } catch (...) {
+                slot.Outcome = FailedOutcome(slot.Index, count, slot.Job.SourcePath);
+            }
+        }
+        slot.Outcome.Milliseconds = MillisecondsSince(slot.Start);
+        return record.Add(slot.Outcome);
+    }
+
+    void Drive(TRunnerHost& host, int count, TRunRecord& record) {
         int next = 0;
-        std::exception_ptr pendingFailure;  // from preparing entry `next`
+        bool ending = false;  // no further entry starts
         std::unique_lock lock(mutex_);
         for (;;) {
+            // Entries left out before reading end at once, in their place, so
+            // that a run of them never fills the window.
+            while (!window_.empty() && window_.front()->Done && !window_.front()->Queued) {
+                std::unique_ptr<TSlot> slot = std::move(window_.front());
+                window_.pop_front();
+                lock.unlock();
+                const bool goOn = Finish(*slot, count, record);
+                lock.lock();
+                if (!goOn) EndHere(ending);
+            }
             // Start before writing: the worker that has just finished would
             // otherwise stand idle for the whole write of the entry at the head.
-            if (!pendingFailure && next < count && CanStart(next, host)) {
+            if (!ending && next < count && CanStart(next, host)) {
                 lock.unlock();
-                try {
-                    auto slot = std::make_unique<TSlot>();
-                    slot->Index = next;
-                    slot->Job = PrepareEntry(host.ListEntry(next), next, count, settings_, style_);
-                    const TOutputTarget target = EntryOutputTarget(slot->Job, settings_, style_);
-                    if (target.Writer != TWriterKind::None)
-                        slot->OutputIds = {target.Path, FolderResolved(target.Path)};
-                    host.ProgressLines(slot->Job.ProgressLine, slot->Job.TargetLine);
-                    host.ProgressStep();
-                    host.ProgressRepaint();
-                    // Left out, or refused, before a worker takes memory for it.
-                    bool convert = true;
-                    if (SourceFileExists(slot->Job.SourcePath)) {
-                        convert = committer_.ShouldWrite(next, target);
-                        if (convert) EstimateEntry(slot->Job.SourcePath, target, settings_, style_);
-                    }
+                if (host.StopRequested()) {
+                    record.Stop();
+                    ending = true;
                     lock.lock();
-                    if (convert) {
-                        queue_.push_back(slot.get());
-                        window_.push_back(std::move(slot));
-                        ++running_;
-                    }
-                    ++next;
-                    wake_.notify_all();
-                } catch (...) {
-                    pendingFailure = std::current_exception();
-                    lock.lock();
+                    continue;
                 }
+                std::unique_ptr<TSlot> slot = Prepare(host, next, count);
+                lock.lock();
+                const bool queued = slot->Queued;
+                if (queued) {
+                    queue_.push_back(slot.get());
+                    ++running_;
+                }
+                window_.push_back(std::move(slot));
+                ++next;
+                // Workers are woken only for work: an entry left out before
+                // reading costs no thread switch.
+                if (queued) workReady_.notify_one();
                 continue;
             }
 
-            // Write the finished entry at the head, in list order.
             if (!window_.empty() && window_.front()->Done) {
                 std::unique_ptr<TSlot> slot = std::move(window_.front());
                 window_.pop_front();
-                if (slot->Error) return slot->Error;
                 lock.unlock();
-                if (!slot->Result.Skipped)
-                    committer_.WriteBytes(slot->Index, slot->Result.Target, slot->Result.Bytes);
+                const bool goOn = Finish(*slot, count, record);
                 slot.reset();
                 lock.lock();
-                wake_.notify_all();
+                if (!goOn) EndHere(ending);
                 continue;
             }
-            if (window_.empty() && (pendingFailure || next == count)) return pendingFailure;
-            wake_.wait(lock);
+            if (window_.empty() && (ending || next == count)) return;
+            slotDone_.wait(lock);
         }
     }
 
-    // Called with the lock held. No failure so far, a free worker, a bounded
-    // number of results waiting to be written, and no earlier entry still to
-    // write the file this entry reads.
+    // Called with the lock held: the run ends at the entry just finished;
+    // later entries are dropped, converted or not.
+    void EndHere(bool& ending) {
+        ending = true;
+        for (auto& later : window_) later->Dropped = true;
+    }
+
+    // Called with the lock held. A free worker, a bounded number of results
+    // waiting to be written, and no earlier entry still to write the file
+    // this entry reads.
     bool CanStart(int index, TRunnerHost& host) {
-        if (failedIndex_ != INT_MAX) return false;
         if (running_ >= jobs_ || static_cast<int>(window_.size()) >= 2 * jobs_) return false;
         if (window_.empty()) return true;
         std::vector<std::string> ids;
@@ -155,15 +210,15 @@ private:
     void Work() {
         std::unique_lock lock(mutex_);
         for (;;) {
-            wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+            workReady_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
             if (stopping_) return;
             TSlot* slot = queue_.front();
             queue_.pop_front();
-            if (slot->Index > failedIndex_) {
-                // Behind a failure: never started, never written.
+            if (slot->Dropped) {
+                // Behind a failure that ended the run: never converted, never written.
                 slot->Done = true;
                 --running_;
-                wake_.notify_all();
+                slotDone_.notify_one();
                 continue;
             }
             lock.unlock();
@@ -177,10 +232,9 @@ private:
             lock.lock();
             slot->Result = std::move(result);
             slot->Error = error;
-            if (error && slot->Index < failedIndex_) failedIndex_ = slot->Index;
             slot->Done = true;
             --running_;
-            wake_.notify_all();
+            slotDone_.notify_one();
         }
     }
 
@@ -190,21 +244,22 @@ private:
 
     TOutputCommitter committer_;  // used by the driving thread only
     std::mutex mutex_;
-    std::condition_variable wake_;
+    std::condition_variable workReady_;          // workers wait for the queue
+    std::condition_variable slotDone_;           // the driving thread waits for a worker
     std::deque<std::unique_ptr<TSlot>> window_;  // started, not yet written
     std::deque<TSlot*> queue_;                   // waiting for a worker
     int running_ = 0;                            // queued or being converted
-    int failedIndex_ = INT_MAX;                  // the first entry known to have failed
     bool stopping_ = false;
 };
 
 }  // namespace
 
-bool RunBatchParallel(TRunnerHost& host, const TConversionSettings& settings, int jobs, PathStyle style) {
+TRunSummary RunBatchParallel(TRunnerHost& host, const TConversionSettings& settings, int jobs,
+                             PathStyle style) {
     if (jobs <= 1) return RunBatch(host, settings, style);
-    return RunBatchWith(host, settings, style, [&](TRunnerHost& h, int count) {
+    return RunBatchWith(host, settings, style, [&](TRunnerHost& h, int count, TRunRecord& record) {
         TParallelRun run(h, settings, style, jobs);
-        run.Run(h, count);
+        run.Run(h, count, record);
     });
 }
 

@@ -3,19 +3,22 @@
 // order, outputs are written in list order by one thread (so of two entries
 // writing one path the later stays), an entry whose source is the output of
 // an earlier entry waits for that file, and at most N entries hold pictures
-// at once. After a failure no later entry starts, in-flight later entries
-// are dropped unwritten, and the message is the one the sequential run shows.
-// The host is called from the calling thread only.
+// at once. Outcomes reach the host in list order. After a failure that ends
+// the run no later entry starts and in-flight later entries are dropped
+// unwritten; the message is the one the sequential run shows. An entry left
+// out before its source is read never reaches a worker. The host is called
+// from the calling thread only.
 #pragma once
 
 #include "app/conversion_settings.h"
+#include "app/entry_outcome.h"
 #include "app/paths.h"
 #include "app/runner_host.h"
 
 namespace corvane {
 
 // jobs <= 1 is the sequential RunBatch.
-bool RunBatchParallel(TRunnerHost& host, const TConversionSettings& settings, int jobs,
-                      PathStyle style = PathStyle::Native);
+TRunSummary RunBatchParallel(TRunnerHost& host, const TConversionSettings& settings, int jobs,
+                             PathStyle style = PathStyle::Native);
 
 }  // namespace corvane

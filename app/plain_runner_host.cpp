@@ -20,6 +20,21 @@ void PlainRunnerHost::ListAppend(const std::vector<std::string>& entries) {
 
 void PlainRunnerHost::ListClear() { List.clear(); }
 
+void PlainRunnerHost::ListKeepOnly(const std::vector<int>& indices) {
+    std::vector<std::string> kept;
+    for (int i : indices)
+        if (i >= 0 && i < ListCount()) kept.push_back(List[static_cast<std::size_t>(i)]);
+    List = std::move(kept);
+}
+
+void PlainRunnerHost::EntryDone(const TEntryOutcome& outcome) {
+    if (OnEntryDone) OnEntryDone(outcome);
+    TEntryOutcome kept = outcome;
+    kept.Data = {};
+    if (kept.Status == TEntryStatus::Skipped) Skipped.push_back({kept.Index, kept.Output, kept.Reason});
+    Outcomes.push_back(std::move(kept));
+}
+
 TFileSelection PlainRunnerHost::Selection() { return std::exchange(Pending, TFileSelection{}); }
 
 void PlainRunnerHost::ProgressCreate() {

@@ -34,6 +34,12 @@ public:
         friend bool operator==(const TSkippedEntry&, const TSkippedEntry&) = default;
     };
     std::vector<TSkippedEntry> Skipped;
+    std::vector<TEntryOutcome> Outcomes;  // every entry that ended, without its data
+    std::vector<TEntryOutcome> Failures;  // as ShowFailures got them
+    // Called with each outcome, its data still valid, if set.
+    std::function<void(const TEntryOutcome&)> OnEntryDone;
+    // Asked before each entry; the run stops when it says so.
+    std::function<bool()> OnStopRequested;
     // Called with each pair of progress lines, if set (the command-line tool prints them).
     std::function<void(const std::string&, const std::string&)> OnProgress;
 
@@ -41,6 +47,7 @@ public:
     std::string ListEntry(int index) override;
     void ListAppend(const std::vector<std::string>& entries) override;
     void ListClear() override;
+    void ListKeepOnly(const std::vector<int>& indices) override;
     TFileSelection Selection() override;
     void DisableRunButton() override { RunButtonDisabled = true; }
     void RefreshFileList() override { ++RefreshCount; }
@@ -58,9 +65,9 @@ public:
     void ShowError(const std::string& text) override { ErrorText = text; }
     // Through GIO (desktop_trash.h).
     void MoveToTrash(const std::string& path) override;
-    void EntrySkipped(int index, const std::string& output, const std::string& reason) override {
-        Skipped.push_back({index, output, reason});
-    }
+    void EntryDone(const TEntryOutcome& outcome) override;
+    bool StopRequested() override { return OnStopRequested && OnStopRequested(); }
+    void ShowFailures(const std::vector<TEntryOutcome>& failures) override { Failures = failures; }
 };
 
 }  // namespace corvane

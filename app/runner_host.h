@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "app/entry_outcome.h"
+
 namespace corvane {
 
 // The file selection at the moment a run starts.
@@ -27,6 +29,10 @@ public:
     virtual void ListAppend(const std::vector<std::string>& entries) = 0;
     // Removes every entry, repaints and runs the batch list refresh.
     virtual void ListClear() = 0;
+    // Keeps only the entries at these indices (ascending), then the batch
+    // list refresh: after a run that did not do everything, the list holds
+    // what is still to be done.
+    virtual void ListKeepOnly(const std::vector<int>& indices) = 0;
 
     // The file selection (empty without a window).
     virtual TFileSelection Selection() = 0;
@@ -56,11 +62,14 @@ public:
     // restore it; throws ECorvaneError naming the file when the trash cannot
     // take it (the file then stays where it is).
     virtual void MoveToTrash(const std::string& path) = 0;
-    // An entry (0-based) left out because its output exists and the setting
-    // says to leave existing files alone.
-    virtual void EntrySkipped(int index, const std::string& output, const std::string& reason) {
-        (void)index, (void)output, (void)reason;
-    }
+    // Each entry as it ends, in list order (written, skipped with a reason,
+    // or failed with its text).
+    virtual void EntryDone(const TEntryOutcome& outcome) { (void)outcome; }
+    // Asked before each entry starts: true ends the run there, without its
+    // final box; entries already under way are finished and written whole.
+    virtual bool StopRequested() { return false; }
+    // At the end of a run that went on past failing entries: every failure.
+    virtual void ShowFailures(const std::vector<TEntryOutcome>& failures) = 0;
 };
 
 }  // namespace corvane

@@ -1,7 +1,8 @@
 #include "imaging/errors.h"
 
-#include <new>
 #include <string.h>
+
+#include <new>
 
 namespace corvane {
 
@@ -44,16 +45,18 @@ std::string ErrorDisplayText(const std::string& message) {
     return message;
 }
 
-std::string FailureText(std::exception_ptr failure) {
+std::string FailureMessage(std::exception_ptr failure) {
     try {
         if (failure) std::rethrow_exception(failure);
     } catch (const std::bad_alloc&) {
-        return ErrorDisplayText("メモリが足りません");
+        return "メモリが足りません";
     } catch (const std::exception& e) {
-        return ErrorDisplayText(e.what());
+        return e.what();
     } catch (...) {
     }
-    return ErrorDisplayText("不明なエラー");
+    return "不明なエラー";
 }
+
+std::string FailureText(std::exception_ptr failure) { return ErrorDisplayText(FailureMessage(failure)); }
 
 }  // namespace corvane

@@ -77,8 +77,10 @@ std::string ErrorDisplayText(const std::string& message);
 
 // The one way a failure becomes the text a user sees, in every window
 // handler, the runner, corvane-batch and the programs' main: the message of
-// the exception with the display's "." rule; "メモリが足りません" when memory
-// ran out, "不明なエラー" for anything that carries no message.
+// the exception; "メモリが足りません" when memory ran out, "不明なエラー" for
+// anything that carries no message.
+std::string FailureMessage(std::exception_ptr failure = std::current_exception());
+// The same with the error display's "." rule.
 std::string FailureText(std::exception_ptr failure = std::current_exception());
 
 }  // namespace corvane

@@ -174,6 +174,7 @@ public:
     std::string ListEntry(int index) override;
     void ListAppend(const std::vector<std::string>& entries) override;
     void ListClear() override;
+    void ListKeepOnly(const std::vector<int>& indices) override;
     TFileSelection Selection() override;
     void DisableRunButton() override;
     void RefreshFileList() override;
@@ -189,6 +190,7 @@ public:
     void Beep() override;
     void ShowFinished(const std::string& text) override;
     void ShowError(const std::string& text) override;
+    void ShowFailures(const std::vector<TEntryOutcome>& failures) override;
     void MoveToTrash(const std::string& path) override;
 
 signals:

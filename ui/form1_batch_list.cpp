@@ -70,6 +70,21 @@ void TForm1::ListClear() {
     BatchListRefresh();
 }
 
+void TForm1::ListKeepOnly(const std::vector<int>& indices) {
+    {
+        TUpdateBracket bracket(ListBox1);
+        std::size_t k = indices.size();
+        for (int i = ListBox1->count() - 1; i >= 0; --i) {
+            if (k > 0 && indices[k - 1] == i) {
+                --k;
+                continue;
+            }
+            std::unique_ptr<QListWidgetItem>(ListBox1->takeItem(i));
+        }
+    }
+    BatchListRefresh();
+}
+
 void TForm1::BatchListRefresh() {
     ListBox1->SetHorizontalExtent(ListBox1->WidestItem() + 20);
     const bool any = ListBox1->count() > 0;

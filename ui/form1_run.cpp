@@ -103,6 +103,15 @@ void TForm1::Beep() { dialogs_->Beep(); }
 
 void TForm1::ShowFinished(const std::string& text) { dialogs_->ShowFinished(QString::fromStdString(text)); }
 
+void TForm1::ShowFailures(const std::vector<TEntryOutcome>& failures) {
+    std::string text;
+    for (const TEntryOutcome& failure : failures) {
+        if (!text.empty()) text += "\r\n";
+        text += EntryLabel(failure) + ": " + failure.Reason;
+    }
+    dialogs_->ShowError(this, FromBytes(text));
+}
+
 void TForm1::ShowError(const std::string& text) { dialogs_->ShowError(this, FromBytes(text)); }
 
 // GIO's trash, as corvane-batch has, not QFile::moveToTrash: Qt 6.4's, when

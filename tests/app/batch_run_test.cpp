@@ -163,7 +163,9 @@ TEST_F(BatchRun, MissingFolderAndFifoSourcesAreSkipped) {
     EXPECT_TRUE(std::filesystem::exists(Out() + "tall.jpg"));
 }
 
-TEST_F(BatchRun, FailureAtEntryThreeOfFiveKeepsTheList) {
+// The failing entry is named before the message, and the list keeps the
+// failing entry and those after it: re-running converts each picture once.
+TEST_F(BatchRun, FailureAtEntryThreeOfFiveKeepsTheEntriesNotDone) {
     WriteBytes(dir / "bad.bmp", "not a bitmap at all");
     WriteJPEGFile(*Pattern(8, 8), dir / "d.jpg", 90, false);
     host.List = {Entry(dir / "wide.bmp", Out()), Entry(dir / "tall.jpg", Out()),
@@ -171,12 +173,12 @@ TEST_F(BatchRun, FailureAtEntryThreeOfFiveKeepsTheList) {
                  Entry(dir / "wide.bmp", dir / "elsewhere/")};
     const auto before = host.List;
     EXPECT_FALSE(RunBatch(host, TConversionSettings{}));
-    EXPECT_EQ(host.ErrorText, "ビットマップイメージが不正です.");
+    EXPECT_EQ(host.ErrorText, "3/5 bad.bmp: ビットマップイメージが不正です.");
     EXPECT_TRUE(std::filesystem::exists(Out() + "wide.bmp"));
     EXPECT_TRUE(std::filesystem::exists(Out() + "tall.jpg"));
     EXPECT_FALSE(std::filesystem::exists(Out() + "bad.bmp"));
     EXPECT_FALSE(std::filesystem::exists(Out() + "d.jpg"));
-    EXPECT_EQ(host.List, before);
+    EXPECT_EQ(host.List, std::vector<std::string>(before.begin() + 2, before.end()));
     EXPECT_EQ(host.Beeps, 0);
     EXPECT_EQ(host.FinishedText, "");
     EXPECT_FALSE(host.ProgressShown);
@@ -190,13 +192,13 @@ TEST_F(BatchRun, FailureAtEntryThreeOfFiveKeepsTheList) {
 TEST_F(BatchRun, ListErrorsAndCreateErrorsEndTheRun) {
     host.List = {"\"" + (dir / "wide.bmp") + "\""};
     EXPECT_FALSE(RunBatch(host, TConversionSettings{}));
-    EXPECT_EQ(host.ErrorText, "リストのインデックスが範囲を超えています (1)");
+    EXPECT_EQ(host.ErrorText, "1/1: リストのインデックスが範囲を超えています (1)");
     host.List = {""};
     EXPECT_FALSE(RunBatch(host, TConversionSettings{}));
-    EXPECT_EQ(host.ErrorText, "リストのインデックスが範囲を超えています (0)");
+    EXPECT_EQ(host.ErrorText, "1/1: リストのインデックスが範囲を超えています (0)");
     host.List = {Entry(dir / "wide.bmp", dir / "no-such-folder/")};
     EXPECT_FALSE(RunBatch(host, TConversionSettings{}));
-    EXPECT_EQ(host.ErrorText, "ファイル " + (dir / "no-such-folder/wide.bmp") +
+    EXPECT_EQ(host.ErrorText, "1/1 wide.bmp: ファイル " + (dir / "no-such-folder/wide.bmp") +
                                   " を作成できません: " + SystemErrorText(ENOENT) + ".");
     EXPECT_EQ(host.List.size(), 1u);
 }
@@ -250,7 +252,7 @@ TEST_F(BatchRun, ReaderChosenByExtensionAlone) {
     // Read as a bitmap, which it is not; "AUTO" would write nothing anyway.
     host.List = {Entry(dir / "y.gif", Out())};
     EXPECT_FALSE(RunBatch(host, TConversionSettings{}));
-    EXPECT_EQ(host.ErrorText, "ビットマップイメージが不正です.");
+    EXPECT_EQ(host.ErrorText, "1/1 y.gif: ビットマップイメージが不正です.");
 }
 
 TEST_F(BatchRun, StaleTemporariesGoFromTheFoldersWrittenTo) {
@@ -295,14 +297,14 @@ TEST_F(BatchRun, PicturesBeyondTheLimitsAreRefusedByNameBeforeDecoding) {
     for (const int jobs : {1, 2}) {
         host.List = {Entry(dir / "wide.bmp", Out()), Entry(dir / "huge.bmp", Out())};
         EXPECT_FALSE(RunBatchParallel(host, Neutral(), jobs));
-        EXPECT_EQ(host.ErrorText, "ファイル " + (dir / "huge.bmp") +
+        EXPECT_EQ(host.ErrorText, "2/2 huge.bmp: ファイル " + (dir / "huge.bmp") +
                                       " の画像 (70000 x 2) は大きすぎます: 1 辺 65535 画素、全体で 268435456 "
                                       "画素までです.");
         EXPECT_TRUE(std::filesystem::exists(Out() + "wide.bmp")) << "the entry before is written";
 
         host.List = {Entry(dir / "long.bmp", Out())};
         EXPECT_FALSE(RunBatchParallel(host, toJpeg, jobs));
-        EXPECT_EQ(host.ErrorText, "ファイル " + Out() +
+        EXPECT_EQ(host.ErrorText, "1/1 long.bmp: ファイル " + Out() +
                                       "long.jpg は JPEG で書けません: 画像 (65501 x 1) の 1 辺が JPEG の上限 "
                                       "65500 画素を超えます.");
         host.List = {Entry(dir / "long.bmp", Out())};

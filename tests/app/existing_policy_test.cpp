@@ -48,7 +48,7 @@ protected:
     bool Run(TExistingPolicy policy, const std::vector<std::string>& names) {
         host = PlainRunnerHost{};
         for (const auto& name : names) host.List.push_back(MakeEntry(dir.Dir(), name, dir.Dir()));
-        return RunBatchParallel(host, With(policy), GetParam());
+        return static_cast<bool>(RunBatchParallel(host, With(policy), GetParam()));
     }
     std::vector<std::string> TrashFiles() const {
         std::vector<std::string> files;
@@ -110,11 +110,11 @@ TEST_P(ExistingFiles, StopEndsTheRunAtThatEntryNamingTheFile) {
                  MakeEntry(dir / "in", "b.bmp", dir.Dir()), MakeEntry(dir / "in", "c.bmp", dir / "out")};
     fs::create_directory(dir / "out");
     EXPECT_FALSE(RunBatchParallel(host, With(TExistingPolicy::Stop), GetParam()));
-    EXPECT_EQ(host.ErrorText, "ファイル " + (dir / "b.bmp") + " は既に存在します.");
+    EXPECT_EQ(host.ErrorText, "3/4 b.bmp: ファイル " + (dir / "b.bmp") + " は既に存在します.");
     EXPECT_TRUE(fs::exists(dir / "a.bmp"));
     EXPECT_EQ(ReadBytes(dir / "b.bmp"), originals_["b.bmp"]);
     EXPECT_FALSE(fs::exists(dir / "out/c.bmp")) << "no entry after the stop";
-    EXPECT_EQ(host.List.size(), 4u);
+    EXPECT_EQ(host.List.size(), 2u) << "the entries not done stay";
 }
 
 TEST_P(ExistingFiles, WhereTheTrashCannotTakeItTheEntryFailsAndTheOldFileStays) {
@@ -124,7 +124,8 @@ TEST_P(ExistingFiles, WhereTheTrashCannotTakeItTheEntryFailsAndTheOldFileStays) 
     const bool ran = Run(TExistingPolicy::Trash, {"a.bmp", "b.bmp"});
     fs::remove(testing::TrashFolder());
     EXPECT_FALSE(ran);
-    EXPECT_EQ(host.ErrorText.rfind("ファイル " + (dir / "a.bmp") + " をごみ箱へ移せません: ", 0), 0u)
+    EXPECT_EQ(host.ErrorText.rfind("1/2 a.bmp: ファイル " + (dir / "a.bmp") + " をごみ箱へ移せません: ", 0),
+              0u)
         << host.ErrorText;
     EXPECT_EQ(ReadBytes(dir / "a.bmp"), originals_["a.bmp"]);
     EXPECT_EQ(ReadBytes(dir / "b.bmp"), originals_["b.bmp"]);

@@ -81,7 +81,11 @@ TEST(TargetRights, AUserCannotReplaceAReadOnlyPictureAndAPrivateOneStaysPrivate)
                     dir / "home/err");
     const std::string err = ReadBytes(dir / "home/err");
     EXPECT_EQ(status, 1) << err;
-    EXPECT_EQ(err.rfind("ファイル " + (dir / "readonly.bmp") + " を作成できません", 0), 0u) << err;
+    EXPECT_EQ(
+        err.rfind("corvane-batch: 2/2 readonly.bmp: ファイル " + (dir / "readonly.bmp") + " を作成できません",
+                  0),
+        0u)
+        << err;
     EXPECT_EQ(ReadBytes(dir / "readonly.bmp"), readOnlyPicture);
 
     struct stat st {};
