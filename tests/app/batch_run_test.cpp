@@ -284,7 +284,8 @@ std::string BitmapHeaders(std::uint32_t width, std::uint32_t height, std::uint32
         for (int i = 0; i < n; ++i) b += static_cast<char>(v >> (8 * i));
     };
     put(54 + stride * rows, 4), put(0, 4), put(54, 4);
-    put(40, 4), put(width, 4), put(height, 4), put(1, 2), put(24, 2), put(0, 24);
+    put(40, 4), put(width, 4), put(height, 4), put(1, 2), put(24, 2);
+    b.append(24, '\0');
     b.resize(54 + static_cast<std::size_t>(stride) * rows, '\x40');
     return b;
 }
