@@ -1,4 +1,4 @@
-// The desktop trash of the freedesktop.org Trash specification, through GIO:
+// The desktop trash of the freedesktop.org Trash standard, through GIO:
 // the file goes to the trash of its file system (the user's own, or the
 // mount's .Trash-UID), with the .trashinfo that lets a file manager restore it.
 #pragma once
