@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -13,9 +14,13 @@ namespace corvane {
 
 // An empty picture (width or height 0) gives an empty file. The file appears
 // only when complete; EFCreateError when it cannot be created or written.
-void WriteBitmapFile(const TBitmap& picture, const std::string& path);
+// With a colour profile the header is a V5 header (masks inside it) with
+// the profile embedded after the pixels; without one the header kinds are
+// those above.
+void WriteBitmapFile(const TBitmap& picture, const std::string& path,
+                     std::span<const std::uint8_t> iccProfile = {});
 
 // The bytes WriteBitmapFile writes.
-std::vector<std::uint8_t> EncodeBitmap(const TBitmap& picture);
+std::vector<std::uint8_t> EncodeBitmap(const TBitmap& picture, std::span<const std::uint8_t> iccProfile = {});
 
 }  // namespace corvane
