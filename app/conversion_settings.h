@@ -10,6 +10,10 @@ namespace corvane {
 
 enum class TAutoTurn { None = 0, Upright = 1, Landscape = 2 };
 enum class TNameCase { None = 0, Lower = 1, Upper = 2 };
+// What happens to what a source file carries besides pixels.
+enum class TMetadataMode { Keep = 0, Strip = 1 };
+enum class TIccMode { Keep = 0, SRGB = 1, Strip = 2 };
+enum class TOrientationMode { Apply = 0, Ignore = 1 };
 
 // Values in the units the controls report. Ranges and defaults are the
 // option table's (app/option_table.h): a new record holds every default.
@@ -32,6 +36,9 @@ struct TConversionSettings {
     int JPEGQuality{};
     bool Progressive{};
     int Jobs{};  // entries converted at once; the files are those of one at a time
+    TMetadataMode Metadata = TMetadataMode::Keep;
+    TIccMode Icc = TIccMode::Keep;
+    TOrientationMode Orientation = TOrientationMode::Apply;
 };
 
 inline constexpr TColor kBackColor = clWhite;

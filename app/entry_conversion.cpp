@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "app/batch_entry.h"
+#include "app/metadata_policy.h"
 #include "imagefiles/bmp_reader.h"
 #include "imagefiles/jpeg_image.h"
 #include "imaging/BitmapUtils.h"
@@ -35,11 +36,24 @@ bool SourceFileExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-std::unique_ptr<TBitmap> ReadSourcePicture(const std::string& path, PathStyle style) {
+std::unique_ptr<TBitmap> ReadSourcePicture(const std::string& path, PathStyle style,
+                                           TImageMetadata* metadata) {
     const std::string ext = LowerExt(path, style);
-    if (ext == ".jpg" || ext == ".jpeg") return ReadJPEGFile(path);
-    return ReadBitmapFile(path);
+    if (ext == ".jpg" || ext == ".jpeg") return ReadJPEGFile(path, metadata);
+    return ReadBitmapFile(path, metadata);
 }
+
+namespace {
+
+// Read, then the orientation and colour steps that come before the transforms.
+TSourcePicture ReadAndPrepare(const std::string& path, const TConversionSettings& settings, PathStyle style) {
+    TSourcePicture source;
+    source.Bitmap = ReadSourcePicture(path, style, &source.Metadata);
+    PrepareSource(source, settings);
+    return source;
+}
+
+}  // namespace
 
 std::unique_ptr<TBitmap> ConvertPicture(TBitmap& source, const TConversionSettings& s) {
     const int angle = EffectiveAngle(s, source.Width(), source.Height());
@@ -61,12 +75,13 @@ TOutputTarget EntryOutputTarget(const TEntryJob& job, const TConversionSettings&
 
 void ConvertEntry(const TEntryJob& job, const TConversionSettings& settings, PathStyle style) {
     if (!SourceFileExists(job.SourcePath)) return;
-    std::unique_ptr<TBitmap> source = ReadSourcePicture(job.SourcePath, style);
-    std::unique_ptr<TBitmap> output = ConvertPicture(*source, settings);
-    WriteOutput(output ? *output : *source, EntryOutputTarget(job, settings, style), settings.JPEGQuality,
-                settings.Progressive);
-    output.reset();
-    source.reset();
+    TSourcePicture source = ReadAndPrepare(job.SourcePath, settings, style);
+    std::unique_ptr<TBitmap> output = ConvertPicture(*source.Bitmap, settings);
+    const TBitmap& written = output ? *output : *source.Bitmap;
+    const TOutputTarget target = EntryOutputTarget(job, settings, style);
+    const TImageMetadata metadata =
+        OutputMetadata(source, settings, written, output != nullptr, target.Writer, source.Warnings);
+    WriteOutput(written, target, settings.JPEGQuality, settings.Progressive, metadata);
 }
 
 TEncodedEntry EncodeEntry(const TEntryJob& job, const TConversionSettings& settings, PathStyle style) {
@@ -76,10 +91,14 @@ TEncodedEntry EncodeEntry(const TEntryJob& job, const TConversionSettings& setti
         return result;
     }
     result.Target = EntryOutputTarget(job, settings, style);
-    std::unique_ptr<TBitmap> source = ReadSourcePicture(job.SourcePath, style);
-    std::unique_ptr<TBitmap> output = ConvertPicture(*source, settings);
-    result.Bytes = EncodeOutput(output ? *output : *source, result.Target.Writer, settings.JPEGQuality,
-                                settings.Progressive);
+    TSourcePicture source = ReadAndPrepare(job.SourcePath, settings, style);
+    std::unique_ptr<TBitmap> output = ConvertPicture(*source.Bitmap, settings);
+    const TBitmap& written = output ? *output : *source.Bitmap;
+    const TImageMetadata metadata =
+        OutputMetadata(source, settings, written, output != nullptr, result.Target.Writer, source.Warnings);
+    result.Bytes =
+        EncodeOutput(written, result.Target.Writer, settings.JPEGQuality, settings.Progressive, metadata);
+    result.Warnings = std::move(source.Warnings);
     return result;
 }
 
