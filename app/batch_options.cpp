@@ -1,6 +1,7 @@
 #include "app/batch_options.h"
 
 #include <map>
+#include <optional>
 
 #include "app/option_table.h"
 
@@ -51,6 +52,7 @@ std::string RangeText(const TOptionRow& row) {
 
 int NumberOption(const TOptionRow& row, const std::string& value) {
     const std::string option(row.CliName);
+    if (!row.ZeroName.empty() && value == row.ZeroName) return 0;
     int v = 0;
     if (row.Kind == TOptionKind::Integer) {
         if (!ParseInteger(value, v)) Refuse(option, value, "整数ではありません");
@@ -69,6 +71,26 @@ int ChoiceOption(const TOptionRow& row, const std::string& value) {
         if (row.Choices[i].Name == value) return static_cast<int>(i);
         if (i > 0) names += ", ";
         names += row.Choices[i].Name;
+    }
+    Refuse(std::string(row.CliName), value, names + " のどれかを指定してください");
+}
+
+// A text option takes one of its items, in any letter case, the dot of an
+// extension optional: "jpg", ".JPG" and ".jpg" all give ".jpg".
+std::string TextOption(const TOptionRow& row, const std::string& value) {
+    const auto lower = [](std::string_view text) {
+        std::string out(text);
+        for (char& c : out)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        return out;
+    };
+    std::string names;
+    for (const TOptionChoice& item : row.Choices) {
+        const std::string name = lower(item.Name);
+        if (lower(value) == name || (name.size() > 1 && name[0] == '.' && lower(value) == name.substr(1)))
+            return std::string(item.Name);
+        if (!names.empty()) names += ", ";
+        names += item.Name;
     }
     Refuse(std::string(row.CliName), value, names + " のどれかを指定してください");
 }
@@ -115,12 +137,15 @@ TBatchOptions ParseBatchOptions(const std::vector<std::string>& args) {
     // Options of the program itself; every conversion setting is a row of the option table.
     const std::map<std::string, std::string*> ownWithValue{{"--list", &o.ListFile},
                                                            {"--dest", &o.Destination}};
-    const std::map<std::string, bool*> ownSwitches{{"--quiet", &o.Quiet}, {"--help", &o.Help}};
+    const std::map<std::string, bool*> ownSwitches{
+        {"--quiet", &o.Quiet}, {"--help", &o.Help}, {"--version", &o.Version}};
+    const std::map<std::string, std::string> shortNames{
+        {"-h", "--help"}, {"-q", "--quiet"}, {"-j", "--jobs"}};
 
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
             o.Files.push_back(arg);
             continue;
         }
@@ -128,13 +153,24 @@ TBatchOptions ParseBatchOptions(const std::vector<std::string>& args) {
             optionsEnded = true;
             continue;
         }
-        const std::size_t eq = arg.find('=');
-        const std::string name = arg.substr(0, eq);
+        // The value written into the argument: "--name=VALUE", or "-j4".
+        std::optional<std::string> inlineValue;
+        std::string name = arg;
+        if (arg[1] != '-') {
+            const auto it = shortNames.find(arg.substr(0, 2));
+            if (it == shortNames.end() || (arg.size() > 2 && it->second != "--jobs"))
+                throw EUsageError("不明なオプションです: " + arg);
+            name = it->second;
+            if (arg.size() > 2) inlineValue = arg.substr(2);
+        } else if (const std::size_t eq = arg.find('='); eq != std::string::npos) {
+            name = arg.substr(0, eq);
+            inlineValue = arg.substr(eq + 1);
+        }
         bool negated = false;
         const TOptionRow* row = FindRow(name, negated);
         const bool isSwitch = ownSwitches.count(name) || (row && row->Kind == TOptionKind::Switch);
         if (isSwitch) {
-            if (eq != std::string::npos) throw EUsageError(name + " は値を取りません");
+            if (inlineValue) throw EUsageError(name + " は値を取りません");
             if (row)
                 row->Set(o.Settings, negated ? 0 : 1);
             else
@@ -143,8 +179,8 @@ TBatchOptions ParseBatchOptions(const std::vector<std::string>& args) {
         }
         if (!row && !ownWithValue.count(name)) throw EUsageError("不明なオプションです: " + name);
         std::string value;
-        if (eq != std::string::npos) {
-            value = arg.substr(eq + 1);
+        if (inlineValue) {
+            value = *inlineValue;
         } else {
             if (i + 1 >= args.size()) throw EUsageError(name + " の値がありません");
             value = args[++i];  // taken as it is, so "--angle -90.0" works
@@ -152,13 +188,13 @@ TBatchOptions ParseBatchOptions(const std::vector<std::string>& args) {
         if (!row)
             *ownWithValue.at(name) = value;
         else if (row->Kind == TOptionKind::Text)
-            o.Settings.*row->TextField = value;
+            o.Settings.*row->TextField = TextOption(*row, value);
         else if (row->Kind == TOptionKind::Choice)
             row->Set(o.Settings, ChoiceOption(*row, value));
         else
             row->Set(o.Settings, NumberOption(*row, value));
     }
-    if (o.Help) return o;
+    if (o.Help || o.Version) return o;
     if (!o.Files.empty() && o.Destination.empty())
         throw EUsageError("ファイルを変換するには --dest で保存先フォルダを指定してください");
     if (!o.Destination.empty() && o.Files.empty())
@@ -186,10 +222,12 @@ std::string BatchUsageText() {
     text += line("--list FILE", "一括操作リスト (CSV) を変換する");
     text += line("--dest DIR", "FILE... を DIR に変換する");
     for (const TOptionRow& row : OptionTable()) text += line(OptionSynopsis(row), OptionDescription(row));
-    text += line("--quiet", "進行状況を表示しない");
-    text += line("--help", "この説明");
+    text += line("-q, --quiet", "進行状況を表示しない");
+    text += line("-h, --help", "この説明");
+    text += line("--version", "版を表示する");
     text += R"(
-オン・オフの設定は --name でオン, --no-name でオフです。
+オン・オフの設定は --name でオン, --no-name でオフです。-j N は --jobs N と同じです。
+--format は大文字・小文字を問わず, 拡張子の "." は省けます (jpg, .JPG は .jpg)。
 数値の小数点は "." です。値は --name VALUE または --name=VALUE で指定します。
 進行状況は標準エラーに、"変換終了" は標準出力に出ます。
 終了コード: 0 変換終了, 1 変換中の失敗 (失敗した項目で終了し, それより前の出力は残る),

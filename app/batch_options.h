@@ -24,6 +24,7 @@ struct TBatchOptions {
     std::vector<std::string> Files;  // converted into Destination
     bool Quiet = false;
     bool Help = false;
+    bool Version = false;
 };
 
 // Throws EUsageError for an unknown option, a missing or unreadable value, a

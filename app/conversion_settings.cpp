@@ -1,6 +1,8 @@
 #include "app/conversion_settings.h"
 
+#include <algorithm>
 #include <string>
+#include <thread>
 
 #include "app/errors.h"
 #include "app/option_table.h"
@@ -19,7 +21,7 @@ void ValidateSettings(const TConversionSettings& s) {
             continue;
         }
         const int value = row.Get(s);
-        if (value >= lo && value <= hi) continue;
+        if ((value >= lo && value <= hi) || (value == 0 && !row.ZeroName.empty())) continue;
         // Choices are shown as their index, the window's item number.
         const auto show = [&](int v) {
             return row.Kind == TOptionKind::Choice ? std::to_string(v) : FormatOptionValue(row, v);
@@ -27,6 +29,12 @@ void ValidateSettings(const TConversionSettings& s) {
         throw ESettingsError(std::string(row.Caption) + "の値 " + show(value) + " は範囲外です (" + show(lo) +
                              " .. " + show(hi) + ")");
     }
+}
+
+int EffectiveJobs(const TConversionSettings& s) {
+    if (s.Jobs > 0) return s.Jobs;
+    const int processors = static_cast<int>(std::thread::hardware_concurrency());
+    return std::clamp(processors, 1, OptionRow(TOptionId::Jobs).Max);
 }
 
 int LevelCode(const TConversionSettings& s) { return s.LevelInverse ? s.Level + 27 : s.Level; }

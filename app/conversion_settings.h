@@ -10,6 +10,10 @@ namespace corvane {
 
 enum class TAutoTurn { None = 0, Upright = 1, Landscape = 2 };
 enum class TNameCase { None = 0, Lower = 1, Upper = 2 };
+// What happens to a file already at an output's name (not one this run wrote):
+// moved to the desktop trash before the new file takes its name, replaced,
+// left as it is with the entry skipped, or the run ends there.
+enum class TExistingPolicy { Trash = 0, Replace = 1, Skip = 2, Stop = 3 };
 // What happens to what a source file carries besides pixels.
 enum class TMetadataMode { Keep = 0, Strip = 1 };
 enum class TIccMode { Keep = 0, SRGB = 1, Strip = 2 };
@@ -35,10 +39,11 @@ struct TConversionSettings {
     TNameCase NameCase{};
     int JPEGQuality{};
     bool Progressive{};
-    int Jobs{};  // entries converted at once; the files are those of one at a time
-    TMetadataMode Metadata = TMetadataMode::Keep;
-    TIccMode Icc = TIccMode::Keep;
-    TOrientationMode Orientation = TOrientationMode::Apply;
+    int Jobs{};  // entries converted at once (0: auto); the files are those of one at a time
+    TExistingPolicy Existing{};
+    TMetadataMode Metadata{};
+    TIccMode Icc{};
+    TOrientationMode Orientation{};
 };
 
 inline constexpr TColor kBackColor = clWhite;
@@ -47,6 +52,9 @@ inline constexpr TColor kBackColor = clWhite;
 // option table's ranges).
 void ValidateSettings(const TConversionSettings& settings);
 
+// Jobs, with auto as the number of processors (the parallel driver also
+// admits only as many entries as memory holds).
+int EffectiveJobs(const TConversionSettings& s);
 int LevelCode(const TConversionSettings& s);
 int GammaCode(const TConversionSettings& s);
 // +900, -900 or 0 from the auto-turn mode and the picture's shape.

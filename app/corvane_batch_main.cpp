@@ -30,6 +30,17 @@ std::string FullFolder(const std::string& folder) {
     return folder.empty() ? cwd : cwd + folder;
 }
 
+// The whole list is split before anything is read: an entry that cannot be
+// run refuses the run, naming its line.
+void CheckListEntries(const std::string& listFile, const std::vector<std::string>& entries) {
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const std::size_t fields = SplitCommaText(entries[i]).size();
+        if (fields < 2)
+            throw ECorvaneError(listFile + " " + std::to_string(i + 1) +
+                                " 行目: " + EListError(static_cast<int>(fields)).what());
+    }
+}
+
 void Print(std::FILE* out, const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), out);
     std::fflush(out);
@@ -49,8 +60,15 @@ int main(int argc, char** argv) {
             Print(stdout, BatchUsageText());
             return 0;
         }
+        if (options.Version) {
+            Print(stdout, "corvane-batch " CORVANE_VERSION "\n");
+            return 0;
+        }
         ValidateSettings(options.Settings);
-        if (!options.ListFile.empty()) host.List = ReadListFile(options.ListFile);
+        if (!options.ListFile.empty()) {
+            host.List = ReadListFile(options.ListFile);
+            CheckListEntries(options.ListFile, host.List);
+        }
         const std::string dest = FullFolder(options.Destination);
         for (const auto& file : options.Files)
             host.List.push_back(MakeEntry(FullFolder(ExtractFilePath(file, PathStyle::Native)),
@@ -69,7 +87,7 @@ int main(int argc, char** argv) {
             if (line1 != kPreparingText) Print(stderr, line1 + "\n" + line2 + "\n");
         };
     try {
-        if (!RunBatchParallel(host, options.Settings, options.Settings.Jobs)) {
+        if (!RunBatchParallel(host, options.Settings, EffectiveJobs(options.Settings))) {
             Print(stderr, host.ErrorText + "\n");
             return 1;
         }

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "app/batch_entry.h"
+#include "app/entry_estimate.h"
 #include "app/metadata_policy.h"
 #include "imagefiles/bmp_reader.h"
 #include "imagefiles/jpeg_image.h"
@@ -17,6 +18,7 @@ TEntryJob PrepareEntry(const std::string& entry, int index, int count, const TCo
     if (fields.size() < 2) throw EListError(static_cast<int>(fields.size()));
 
     TEntryJob job;
+    job.Index = index;
     job.SourcePath = fields[0];
     job.SourceFolder = IncludeTrailingDelimiter(ExtractFilePath(job.SourcePath, style), style);
     job.DestinationFolder = fields[1];
@@ -73,15 +75,18 @@ TOutputTarget EntryOutputTarget(const TEntryJob& job, const TConversionSettings&
                          settings.NameCase, style);
 }
 
-void ConvertEntry(const TEntryJob& job, const TConversionSettings& settings, PathStyle style) {
+void ConvertEntry(const TEntryJob& job, const TConversionSettings& settings, TOutputCommitter& committer,
+                  PathStyle style) {
     if (!SourceFileExists(job.SourcePath)) return;
+    const TOutputTarget target = EntryOutputTarget(job, settings, style);
+    if (!committer.ShouldWrite(job.Index, target)) return;
+    EstimateEntry(job.SourcePath, target, settings, style);
     TSourcePicture source = ReadAndPrepare(job.SourcePath, settings, style);
     std::unique_ptr<TBitmap> output = ConvertPicture(*source.Bitmap, settings);
     const TBitmap& written = output ? *output : *source.Bitmap;
-    const TOutputTarget target = EntryOutputTarget(job, settings, style);
     const TImageMetadata metadata =
         OutputMetadata(source, settings, written, output != nullptr, target.Writer, source.Warnings);
-    WriteOutput(written, target, settings.JPEGQuality, settings.Progressive, metadata);
+    committer.Write(job.Index, written, target, settings.JPEGQuality, settings.Progressive, &metadata);
 }
 
 TEncodedEntry EncodeEntry(const TEntryJob& job, const TConversionSettings& settings, PathStyle style) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/conversion_settings.h"
+#include "app/output_commit.h"
 #include "app/output_writer.h"
 #include "app/paths.h"
 #include "imaging/TBitmap.h"
@@ -16,6 +17,7 @@
 namespace corvane {
 
 struct TEntryJob {
+    int Index = 0;  // in the batch list, 0-based
     std::string SourcePath;
     std::string SourceFolder;       // its directory part, ending with a delimiter
     std::string DestinationFolder;  // the second field as it stands
@@ -46,9 +48,10 @@ std::unique_ptr<TBitmap> ConvertPicture(TBitmap& source, const TConversionSettin
 TOutputTarget EntryOutputTarget(const TEntryJob& job, const TConversionSettings& settings,
                                 PathStyle style = PathStyle::Native);
 
-// Reads, converts, names and writes one prepared entry; a missing source is
-// skipped silently. Both pictures are released before it returns.
-void ConvertEntry(const TEntryJob& job, const TConversionSettings& settings,
+// Reads, converts, names and writes one prepared entry through the run's
+// committer; a missing source is skipped silently. Both pictures are
+// released before it returns.
+void ConvertEntry(const TEntryJob& job, const TConversionSettings& settings, TOutputCommitter& committer,
                   PathStyle style = PathStyle::Native);
 
 // The same up to the file's bytes in memory; Skipped when the source is missing.

@@ -21,4 +21,26 @@ public:
     using ECorvaneError::ECorvaneError;
 };
 
+// An output that exists where the setting says to end the run rather than
+// touch it: "ファイル %s は既に存在します".
+class EOutputExists : public ECorvaneError {
+public:
+    explicit EOutputExists(const std::string& path)
+        : ECorvaneError("ファイル " + path + " は既に存在します") {}
+};
+
+// The desktop trash could not take a file that was to be replaced.
+class ETrashError : public ECorvaneError {
+public:
+    using ECorvaneError::ECorvaneError;
+};
+
+// A picture whose declared size is beyond what can be read, held or
+// written, refused before it is decoded; the message names the file, the
+// size and the limit.
+class ELimitError : public ECorvaneError {
+public:
+    using ECorvaneError::ECorvaneError;
+};
+
 }  // namespace corvane

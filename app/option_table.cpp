@@ -10,6 +10,10 @@ constexpr TOptionChoice kOrderChoices[] = {{"tone", "色調優先"}, {"gamma", "
 constexpr TOptionChoice kAutoTurnChoices[] = {
     {"none", "無し"}, {"portrait", "正立（Portraite）"}, {"landscape", "倒立（Landscape）"}};
 constexpr TOptionChoice kSaveFormatItems[] = {{"AUTO", "AUTO"}, {".bmp", ".bmp"}, {".jpg", ".jpg"}};
+constexpr TOptionChoice kExistingChoices[] = {{"trash", "ごみ箱へ移して置き換える"},
+                                              {"replace", "置き換える"},
+                                              {"skip", "飛ばす"},
+                                              {"stop", "中止する"}};
 constexpr TOptionChoice kNameCaseChoices[] = {{"none", "None"}, {"lower", "Lower"}, {"upper", "Uper"}};
 
 using S = TConversionSettings;
@@ -156,6 +160,16 @@ constexpr TOptionRow kRows[] = {
      .Default = 0,
      .Get = [](const S& s) { return int{s.Progressive}; },
      .Set = [](S& s, int v) { s.Progressive = v != 0; }},
+    {.Id = TOptionId::Existing,
+     .Kind = TOptionKind::Choice,
+     .Caption = "既存のファイル",
+     .CliName = "--existing",
+     .Help = "出力と同じ名前の既存のファイル:",
+     .Default = 0,
+     .Choices = kExistingChoices,
+     .Place = TOptionPlace::SettingsMenu,
+     .Get = [](const S& s) { return static_cast<int>(s.Existing); },
+     .Set = [](S& s, int v) { s.Existing = static_cast<TExistingPolicy>(v); }},
     {.Id = TOptionId::Jobs,
      .Kind = TOptionKind::Integer,
      .Caption = "同時に変換する項目の数",
@@ -163,9 +177,10 @@ constexpr TOptionRow kRows[] = {
      .Help = "同時に変換する項目の数",
      .Min = 1,
      .Max = 64,
-     .Default = 1,
-     .Note = "; 出力は順に変換した場合と同じ",
-     .InWindow = false,
+     .Default = 0,
+     .Note = "; auto はプロセッサの数 (メモリに収まるだけ); 出力は順に変換した場合と同じ",
+     .ZeroName = "auto",
+     .Place = TOptionPlace::CommandLine,
      .Get = [](const S& s) { return s.Jobs; },
      .Set = [](S& s, int v) { s.Jobs = v; }},
 };
@@ -184,6 +199,7 @@ std::span<const TOptionRow> OptionTable() { return kRows; }
 const TOptionRow& OptionRow(TOptionId id) { return kRows[static_cast<std::size_t>(id)]; }
 
 std::string FormatOptionValue(const TOptionRow& row, int value) {
+    if (value == 0 && !row.ZeroName.empty()) return std::string(row.ZeroName);
     if (row.Scale == 1) return std::to_string(value);
     const int magnitude = std::abs(value);
     std::string text = std::to_string(magnitude / row.Scale) + "." + std::to_string(magnitude % row.Scale);
@@ -223,7 +239,7 @@ std::string OptionSynopsis(const TOptionRow& row) {
     std::string text(row.CliName);
     switch (row.Kind) {
         case TOptionKind::Integer:
-            return text + " N";
+            return text + (row.ZeroName.empty() ? " N" : " N|" + std::string(row.ZeroName));
         case TOptionKind::Tenths:
             return text + " X.X";
         case TOptionKind::Switch:

@@ -29,6 +29,7 @@ enum class TOptionId {
     NameCase,
     JPEGQuality,
     Progressive,
+    Existing,
     Jobs,
 };
 
@@ -38,6 +39,13 @@ enum class TOptionKind {
     Switch,   // on or off: --name and --no-name
     Choice,   // one of the listed items; the value is the item's index
     Text,     // free text; the items are suggestions
+};
+
+// Where the window offers an option.
+enum class TOptionPlace {
+    Control,       // a control of the window's own layout
+    SettingsMenu,  // the "設定(&S)" menu: a switch as a checkable item, a choice as radio items
+    CommandLine,   // nowhere: the command line only
 };
 
 struct TOptionChoice {
@@ -60,7 +68,10 @@ struct TOptionRow {
     std::span<const TOptionChoice> Choices = {};
     std::string_view DefaultText = {};  // Text
     std::string_view Note = {};         // what --help adds after the default
-    bool InWindow = true;               // false: the command line only
+    // Integer: the value 0, valid beside Min .. Max, is written and typed
+    // as this name ("auto": chosen when the run starts).
+    std::string_view ZeroName = {};
+    TOptionPlace Place = TOptionPlace::Control;
     // The value in the settings record (every kind but Text).
     int (*Get)(const TConversionSettings&) = nullptr;
     void (*Set)(TConversionSettings&, int) = nullptr;

@@ -16,7 +16,8 @@
 #include "app/batch_list_ops.h"
 #include "app/batch_runner.h"
 #include "app/entry_conversion.h"
-#include "imagefiles/file_io.h"
+#include "app/entry_estimate.h"
+#include "app/output_commit.h"
 
 namespace corvane {
 
@@ -49,8 +50,8 @@ struct TSlot {
 
 class TParallelRun {
 public:
-    TParallelRun(const TConversionSettings& settings, PathStyle style, int jobs)
-        : settings_(settings), style_(style), jobs_(jobs) {}
+    TParallelRun(TRunnerHost& host, const TConversionSettings& settings, PathStyle style, int jobs)
+        : settings_(settings), style_(style), jobs_(jobs), committer_(host, settings.Existing) {}
 
     // Runs entries 0 .. count-1 of the host's list; throws the failure the
     // sequential run would raise.
@@ -92,10 +93,18 @@ private:
                     host.ProgressLines(slot->Job.ProgressLine, slot->Job.TargetLine);
                     host.ProgressStep();
                     host.ProgressRepaint();
+                    // Left out, or refused, before a worker takes memory for it.
+                    bool convert = true;
+                    if (SourceFileExists(slot->Job.SourcePath)) {
+                        convert = committer_.ShouldWrite(next, target);
+                        if (convert) EstimateEntry(slot->Job.SourcePath, target, settings_, style_);
+                    }
                     lock.lock();
-                    queue_.push_back(slot.get());
-                    window_.push_back(std::move(slot));
-                    ++running_;
+                    if (convert) {
+                        queue_.push_back(slot.get());
+                        window_.push_back(std::move(slot));
+                        ++running_;
+                    }
                     ++next;
                     wake_.notify_all();
                 } catch (...) {
@@ -111,8 +120,8 @@ private:
                 window_.pop_front();
                 if (slot->Error) return slot->Error;
                 lock.unlock();
-                if (!slot->Result.Skipped && slot->Result.Target.Writer != TWriterKind::None)
-                    WriteWholeFile(slot->Result.Target.Path, slot->Result.Bytes);
+                if (!slot->Result.Skipped)
+                    committer_.WriteBytes(slot->Index, slot->Result.Target, slot->Result.Bytes);
                 slot.reset();
                 lock.lock();
                 wake_.notify_all();
@@ -179,6 +188,7 @@ private:
     const PathStyle style_;
     const int jobs_;
 
+    TOutputCommitter committer_;  // used by the driving thread only
     std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<std::unique_ptr<TSlot>> window_;  // started, not yet written
@@ -193,7 +203,7 @@ private:
 bool RunBatchParallel(TRunnerHost& host, const TConversionSettings& settings, int jobs, PathStyle style) {
     if (jobs <= 1) return RunBatch(host, settings, style);
     return RunBatchWith(host, settings, style, [&](TRunnerHost& h, int count) {
-        TParallelRun run(settings, style, jobs);
+        TParallelRun run(h, settings, style, jobs);
         run.Run(h, count);
     });
 }

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "app/desktop_trash.h"
 #include "imaging/errors.h"
 
 namespace corvane {
@@ -41,5 +42,7 @@ void PlainRunnerHost::ProgressRange(int minimum, int maximum, int position, int 
 }
 
 void PlainRunnerHost::ProgressDestroy() { ProgressShown = false; }
+
+void PlainRunnerHost::MoveToTrash(const std::string& path) { MoveToDesktopTrash(path); }
 
 }  // namespace corvane

@@ -28,6 +28,12 @@ public:
     int RefreshCount = 0;
     bool RunButtonDisabled = false;
     bool WaitCursor = false;
+    struct TSkippedEntry {
+        int Index;
+        std::string Output, Reason;
+        friend bool operator==(const TSkippedEntry&, const TSkippedEntry&) = default;
+    };
+    std::vector<TSkippedEntry> Skipped;
     // Called with each pair of progress lines, if set (the command-line tool prints them).
     std::function<void(const std::string&, const std::string&)> OnProgress;
 
@@ -50,6 +56,11 @@ public:
     void Beep() override { ++Beeps; }
     void ShowFinished(const std::string& text) override { FinishedText = text; }
     void ShowError(const std::string& text) override { ErrorText = text; }
+    // Through GIO (desktop_trash.h).
+    void MoveToTrash(const std::string& path) override;
+    void EntrySkipped(int index, const std::string& output, const std::string& reason) override {
+        Skipped.push_back({index, output, reason});
+    }
 };
 
 }  // namespace corvane

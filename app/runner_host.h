@@ -51,6 +51,16 @@ public:
     virtual void ShowFinished(const std::string& text) = 0;
     // The error display: caption "Corvane", the text already has its "." rule applied.
     virtual void ShowError(const std::string& text) = 0;
+
+    // Moves a file to the desktop trash, from where the file manager can
+    // restore it; throws ECorvaneError naming the file when the trash cannot
+    // take it (the file then stays where it is).
+    virtual void MoveToTrash(const std::string& path) = 0;
+    // An entry (0-based) left out because its output exists and the setting
+    // says to leave existing files alone.
+    virtual void EntrySkipped(int index, const std::string& output, const std::string& reason) {
+        (void)index, (void)output, (void)reason;
+    }
 };
 
 }  // namespace corvane

@@ -322,6 +322,9 @@ void RunCorvane(const TConversionSettings& settings, int jobs) {
 
 TConversionSettings Job(int angle) {
     TConversionSettings s;  // gamma 1.8 inverse, quality 90
+    // Every round writes over the last one's files, as the floor does; the
+    // default would fill the desktop trash with them.
+    s.Existing = TExistingPolicy::Replace;
     s.Angle = angle;
     return s;
 }

@@ -109,18 +109,24 @@ std::vector<std::uint8_t> EncodeHeaders(const TBitmap& picture, std::size_t prof
 
 }  // namespace
 
+void WriteBitmap(const TBitmap& picture, AtomicFileWriter& out, std::span<const std::uint8_t> iccProfile) {
+    if (picture.Empty()) return;
+    out.Write(EncodeHeaders(picture, iccProfile.size()));
+    out.Write(picture.Bits(), picture.ImageSize());
+    out.Write(iccProfile);
+}
+
 void WriteBitmapFile(const TBitmap& picture, const std::string& path,
                      std::span<const std::uint8_t> iccProfile) {
-    if (picture.Empty()) {
-        AtomicFileWriter writer(path);
-        writer.Commit();
-        return;
-    }
-    const std::vector<std::uint8_t> headers = EncodeHeaders(picture, iccProfile.size());
+    // Headers first: a picture the format cannot hold creates no file.
+    const std::vector<std::uint8_t> headers =
+        picture.Empty() ? std::vector<std::uint8_t>{} : EncodeHeaders(picture, iccProfile.size());
     AtomicFileWriter writer(path);
     writer.Write(headers);
-    writer.Write(picture.Bits(), picture.ImageSize());
-    writer.Write(iccProfile);
+    if (!picture.Empty()) {
+        writer.Write(picture.Bits(), picture.ImageSize());
+        writer.Write(iccProfile);
+    }
     writer.Commit();
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "imagefiles/atomic_file_writer.h"
 #include "imaging/TBitmap.h"
 
 namespace corvane {
@@ -19,6 +20,10 @@ namespace corvane {
 // those above.
 void WriteBitmapFile(const TBitmap& picture, const std::string& path,
                      std::span<const std::uint8_t> iccProfile = {});
+
+// The same into an output the caller commits.
+void WriteBitmap(const TBitmap& picture, AtomicFileWriter& out,
+                 std::span<const std::uint8_t> iccProfile = {});
 
 // The bytes WriteBitmapFile writes.
 std::vector<std::uint8_t> EncodeBitmap(const TBitmap& picture, std::span<const std::uint8_t> iccProfile = {});

@@ -15,6 +15,10 @@ namespace corvane {
 inline constexpr std::int64_t kMaxJPEGSide = kMaxSide;
 inline constexpr std::int64_t kMaxJPEGPixels = kMaxPixels;
 
+// The JPEG library neither reads nor writes a picture with a side above this
+// (its JPEG_MAX_DIMENSION), below the 65535 the format could hold.
+inline constexpr std::int64_t kMaxJPEGLibrarySide = 65500;
+
 // Real progressive files have about ten scans and no sensible scan script
 // has more than a few hundred, while every scan costs a pass over the whole
 // coefficient buffer: thousands of tiny scans make the decoder work for hours.

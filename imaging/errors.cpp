@@ -1,6 +1,7 @@
 #include "imaging/errors.h"
 
 #include <new>
+#include <string.h>
 
 namespace corvane {
 
@@ -11,14 +12,29 @@ ERangeError::ERangeError(const std::string& what, long long value, long long low
 EJPEG::EJPEG(int messageCode)
     : ECorvaneError("JPEG エラー #" + std::to_string(messageCode)), code_(messageCode) {}
 
-EFOpenError::EFOpenError(const std::string& path) : ECorvaneError("ファイル " + path + " は開けません") {}
+namespace {
 
-EFCreateError::EFCreateError(const std::string& path)
-    : ECorvaneError("ファイル " + path + " を作成できません") {}
+std::string WithReason(std::string message, int error) {
+    return error == 0 ? message : message + ": " + SystemErrorText(error);
+}
+
+}  // namespace
+
+std::string SystemErrorText(int error) {
+    char buffer[256];
+    // The GNU strerror_r: returns its text, which may or may not be in buffer.
+    return ::strerror_r(error, buffer, sizeof buffer);
+}
+
+EFOpenError::EFOpenError(const std::string& path, int error)
+    : ECorvaneError(WithReason("ファイル " + path + " は開けません", error)) {}
+
+EFCreateError::EFCreateError(const std::string& path, int error)
+    : ECorvaneError(WithReason("ファイル " + path + " を作成できません", error)) {}
 
 EInvalidGraphic::EInvalidGraphic() : ECorvaneError("ビットマップイメージが不正です") {}
 
-EReadError::EReadError() : ECorvaneError("ストリームからの読み込みエラー") {}
+EReadError::EReadError(int error) : ECorvaneError(WithReason("ストリームからの読み込みエラー", error)) {}
 
 EListError::EListError(int index)
     : ECorvaneError("リストのインデックスが範囲を超えています (" + std::to_string(index) + ")") {}

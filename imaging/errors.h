@@ -38,16 +38,19 @@ private:
     int code_;
 };
 
-// "ファイル %s は開けません"
+// The system's text for an errno value ("No space left on device").
+std::string SystemErrorText(int error);
+
+// "ファイル %s は開けません", and ": <reason>" when the system gave one.
 class EFOpenError : public ECorvaneError {
 public:
-    explicit EFOpenError(const std::string& path);
+    explicit EFOpenError(const std::string& path, int error = 0);
 };
 
-// "ファイル %s を作成できません"
+// "ファイル %s を作成できません", and ": <reason>" when the system gave one.
 class EFCreateError : public ECorvaneError {
 public:
-    explicit EFCreateError(const std::string& path);
+    explicit EFCreateError(const std::string& path, int error = 0);
 };
 
 // "ビットマップイメージが不正です"
@@ -56,10 +59,10 @@ public:
     EInvalidGraphic();
 };
 
-// "ストリームからの読み込みエラー"
+// "ストリームからの読み込みエラー", and ": <reason>" after an I/O error.
 class EReadError : public ECorvaneError {
 public:
-    EReadError();
+    explicit EReadError(int error = 0);
 };
 
 // "リストのインデックスが範囲を超えています (%d)"

@@ -89,7 +89,9 @@ TSpinEx::TSpinEx(QWidget* parent) : QLineEdit(parent) {
     };
     connect(button_, &TSpinButton::UpClick, this, [step] { step(&TSpinEx::StepUp); });
     connect(button_, &TSpinButton::DownClick, this, [step] { step(&TSpinEx::StepDown); });
-    setTextMargins(0, 0, kButtonWidth + 2, 0);
+    // The arrows' width only: the line edit keeps 2 pixels of its own inside
+    // the margins, which is the gap the text leaves before the arrows.
+    setTextMargins(0, 0, kButtonWidth, 0);
     setMinimumHeight(MinimumHeightForFont());
     PlaceButton();
 }

@@ -1,6 +1,8 @@
 #include "ui/corvane01u1.h"
 
+#include <QAbstractItemView>
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -43,7 +45,9 @@ QLabel* MakeLabel(QWidget* parent, const QString& text, int x, int y) {
 
 QPushButton* MakeButton(QWidget* parent, const QString& text, QRect geometry) {
     auto* button = new QPushButton(text, parent);
-    button->setAutoDefault(false);
+    // Return and Enter press the focused button (outside a dialog Qt's
+    // buttons ignore them unless they are auto-default).
+    button->setAutoDefault(true);
     button->setGeometry(geometry);
     return button;
 }
@@ -70,6 +74,9 @@ QComboBox* MakeEditableCombo(QWidget* parent, const QStringList& items, QRect ge
     combo->addItems(items);
     combo->setCurrentIndex(0);
     combo->setGeometry(geometry);
+    // The list drops down as wide as its longest item, not just as the box.
+    QAbstractItemView* list = combo->view();
+    list->setMinimumWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth());
     return combo;
 }
 
@@ -209,22 +216,29 @@ void TForm1::CreateOptions(QWidget* client) {
 
     GroupBox3 = new QGroupBox(QStringLiteral("JPEGオプション"), client);
     GroupBox3->setGeometry(240, 213, 137, 60);
-    SpinEx5 = MakeSpin(GroupBox3, {72, 16, 49, 21}, row(JPEGQuality));
+    // 4 pixels right of the layout's place, clear of the ")" of Label1.
+    SpinEx5 = MakeSpin(GroupBox3, {76, 16, 49, 21}, row(JPEGQuality));
     Label5 = MakeLabel(GroupBox3, OptionCaption(row(JPEGQuality)), 16, 12);
     Label1 = MakeLabel(GroupBox3, QStringLiteral("(99：非圧縮)"), 8, 26);
     CheckBox14 = checkBox(GroupBox3, Progressive, {8, 40, 97, 17});
 
     RadioGroup1 = radioGroup(client, NameCase, {400, 216, 73, 57});
 
+    // 11 pixels wider than the layout's 273 (and the window with it), for
+    // ComboBox2's longest item.
     GroupBox4 = new QGroupBox(QStringLiteral("回転"), client);
-    GroupBox4->setGeometry(240, 272, 273, 49);
+    GroupBox4->setGeometry(240, 272, 284, 49);
     Label3 = MakeLabel(GroupBox4, QStringLiteral("角度(＋左)"), 32, 8);
-    SpinEx6 = MakeSpin(GroupBox4, {8, 24, 57, 21}, row(Angle));
-    Label2 = MakeLabel(GroupBox4, QStringLiteral("deg"), 72, 32);
-    CheckBox10 = checkBox(GroupBox4, Circum, {104, 18, 57, 15});
-    CheckBox15 = checkBox(GroupBox4, Mirror, {104, 32, 49, 15});
+    // 4 pixels wider than the layout's 57, so that "-360.0" shows whole; it
+    // starts 2 pixels further left and "deg" 1 further right to make room.
+    SpinEx6 = MakeSpin(GroupBox4, {6, 24, 61, 21}, row(Angle));
+    Label2 = MakeLabel(GroupBox4, QStringLiteral("deg"), 73, 32);
+    // The check boxes stand 6 pixels left of the layout's place; ComboBox2
+    // starts 8 pixels earlier and is 25 wider, so that its items show whole.
+    CheckBox10 = checkBox(GroupBox4, Circum, {98, 18, 57, 15});
+    CheckBox15 = checkBox(GroupBox4, Mirror, {98, 32, 49, 15});
     Label8 = MakeLabel(GroupBox4, OptionCaption(row(AutoTurn)), 184, 8);
-    ComboBox2 = MakeEditableCombo(GroupBox4, OptionItems(row(AutoTurn)), {168, 24, 97, 20});
+    ComboBox2 = MakeEditableCombo(GroupBox4, OptionItems(row(AutoTurn)), {160, 24, 122, 20});
     ComboBox2->setCurrentIndex(row(AutoTurn).Default);
 
     RadioGroup2 = radioGroup(client, ToneFirst, {240, 328, 137, 41});
@@ -235,7 +249,8 @@ void TForm1::CreateOptions(QWidget* client) {
     SpinEx4 = MakeSpin(GroupBox2, {72, 20, 57, 21}, row(Gamma));
 
     GroupBox1 = new QGroupBox(QStringLiteral("色調"), client);
-    GroupBox1->setGeometry(376, 328, 137, 97);
+    // Widened with GroupBox4, whose right edge it shares.
+    GroupBox1->setGeometry(376, 328, 148, 97);
     Label63 = MakeLabel(GroupBox1, OptionCaption(row(Brightness)), 8, 16);
     SpinEx1 = MakeSpin(GroupBox1, {72, 8, 57, 21}, row(Brightness));
     Label64 = MakeLabel(GroupBox1, OptionCaption(row(Contrast)), 8, 40);
@@ -251,7 +266,7 @@ void TForm1::CreateOptions(QWidget* client) {
                        {NameCase, RadioGroup1},    {JPEGQuality, SpinEx5}, {Progressive, CheckBox14}};
 }
 
-QWidget* TForm1::OptionControl(TOptionId id) const {
+QObject* TForm1::OptionControl(TOptionId id) const {
     const auto it = optionControls_.find(id);
     return it == optionControls_.end() ? nullptr : it->second;
 }
@@ -262,12 +277,43 @@ void TForm1::CreateMenu() {
     QMenu* file = bar->addMenu(QStringLiteral("ファイル(&F)"));
     file->setFont(FormFont());
     Exit1 = file->addAction(QStringLiteral("終了(&X)"));
+    CreateSettingsMenu();
     QMenu* help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
     help->setFont(FormFont());
     Help2 = help->addAction(QStringLiteral("ヘルプ(&H)"));
     Help2->setShortcut(QKeySequence(Qt::Key_F1));
     Help2->setShortcutContext(Qt::WindowShortcut);
     About1 = help->addAction(QStringLiteral("バージョン情報(&A)"));
+}
+
+void TForm1::CreateSettingsMenu() {
+    SettingsMenu = menuBar()->addMenu(QStringLiteral("設定(&S)"));
+    SettingsMenu->setFont(FormFont());
+    for (const TOptionRow& row : OptionTable()) {
+        if (row.Place != TOptionPlace::SettingsMenu) continue;
+        if (row.Kind == TOptionKind::Switch) {
+            QAction* item = SettingsMenu->addAction(OptionCaption(row));
+            item->setCheckable(true);
+            item->setChecked(row.Default != 0);
+            optionControls_[row.Id] = item;
+        } else {
+            // A choice: its items as radio items under its caption.
+            QMenu* sub = SettingsMenu->addMenu(OptionCaption(row));
+            sub->setFont(FormFont());
+            auto* group = new QActionGroup(sub);
+            group->setExclusive(true);
+            const QStringList items = OptionItems(row);
+            for (int i = 0; i < items.size(); ++i) {
+                QAction* item = sub->addAction(items[i]);
+                item->setCheckable(true);
+                item->setChecked(i == row.Default);
+                group->addAction(item);
+            }
+            optionControls_[row.Id] = group;
+        }
+    }
+    // Settings have nowhere else to be seen; an empty menu is not shown.
+    SettingsMenu->menuAction()->setVisible(!SettingsMenu->isEmpty());
 }
 
 void TForm1::SetTabOrder() {
@@ -335,6 +381,11 @@ void TForm1::Connect() {
     on(Exit1, &QAction::triggered, &TForm1::Exit1Click);
     on(Help2, &QAction::triggered, &TForm1::Help2Click);
     on(About1, &QAction::triggered, &TForm1::About1Click);
+
+    // The list itself takes no drops: an empty list is disabled, and Qt
+    // hands a drag over it to the client area, which takes drops there.
+    centralWidget()->setAcceptDrops(true);
+    centralWidget()->installEventFilter(this);
 
     // Failures inside the controls' own slots reach the error display.
     auto show = [this](const QString& text) { ShowErrorText(text.toStdString()); };

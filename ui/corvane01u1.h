@@ -3,7 +3,9 @@
 // Control members are non-owning: Qt's parent chain owns every widget.
 #pragma once
 
+#include <QList>
 #include <QMainWindow>
+#include <QUrl>
 #include <exception>
 #include <map>
 #include <memory>
@@ -23,8 +25,10 @@
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QDropEvent;
 class QGroupBox;
 class QLabel;
+class QMenu;
 class QPushButton;
 
 namespace corvane {
@@ -39,8 +43,9 @@ class TSpinEx;
 class TForm1 : public QMainWindow, public TRunnerHost {
     Q_OBJECT
 public:
-    // The client area the layout needs under the menu bar.
-    static constexpr int kClientWidth = 516;
+    // The client area the layout needs under the menu bar (11 pixels wider
+    // than the window was drawn for: the rotation group has grown).
+    static constexpr int kClientWidth = 527;
     static constexpr int kClientHeight = 434;
 
     // `dialogs`: the real dialogs when null. `drives`: the mounted file
@@ -109,6 +114,8 @@ public:
     QAction* Exit1;
     QAction* Help2;
     QAction* About1;
+    // "設定(&S)": the settings the window's layout has no place for.
+    QMenu* SettingsMenu;
 
     TListFileDialog OpenDialog1;
     TListFileDialog SaveDialog1;
@@ -137,6 +144,10 @@ public:
     void Exit1Click();
     void Help2Click();
     void About1Click();
+    // Files and folders dragged from a file manager onto the batch list:
+    // whether the list takes the drag where it is now, and the drop.
+    bool ListBox1DragOver(const QDropEvent& event) const;
+    void ListBox1DragDrop(const QList<QUrl>& urls);
 
     // The batch list refresh: extent, and enabling of the list's controls.
     void BatchListRefresh();
@@ -145,8 +156,10 @@ public:
     // The option values a run takes: every row of the option table the
     // window has a control for, read through that control.
     TConversionSettings ReadSettings() const;
-    // The control of an option row, or null for a row the window lacks.
-    QWidget* OptionControl(TOptionId id) const;
+    // The control of an option row: a widget of the layout, a checkable
+    // QAction or a QActionGroup of the settings menu; null for a row of the
+    // command line only.
+    QObject* OptionControl(TOptionId id) const;
     // ComboBox2's item whose text equals the box's text exactly, else -1.
     int ComboBox2Index() const;
     // Opens an existing help page with `browser`; a start failure is shown.
@@ -176,6 +189,7 @@ public:
     void Beep() override;
     void ShowFinished(const std::string& text) override;
     void ShowError(const std::string& text) override;
+    void MoveToTrash(const std::string& path) override;
 
 signals:
     // The progress window was repainted after an update (observers read it).
@@ -183,6 +197,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The client area's drag events, for drops onto the batch list.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
@@ -192,6 +208,7 @@ private:
     void CreateBatchList(QWidget* client);
     void CreateOptions(QWidget* client);
     void CreateMenu();
+    void CreateSettingsMenu();
     void SetTabOrder();
     void Connect();
     void FolderExtent(TDirectoryListBox* list);
@@ -211,7 +228,7 @@ private:
 
     std::unique_ptr<TDialogs> dialogs_;
     TDriveFolders driveFolders_;
-    std::map<TOptionId, QWidget*> optionControls_;  // widgets owned by the window
+    std::map<TOptionId, QObject*> optionControls_;  // owned by the window
     bool running_ = false;
     bool waitCursor_ = false;
     int progressStep_ = 1;

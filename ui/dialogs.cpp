@@ -2,15 +2,37 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 
 namespace corvane {
 
 namespace {
 
+// Beside its caption a title bar holds the window icon and up to three
+// buttons; Qt sizes a box for its caption plus 50 pixels only, so window
+// managers cut short captions ("Information") down to an ellipsis.
+constexpr int kTitleBarDecoration = 128;
+
+// The least width of a box whose title bar shows `caption` whole, in the
+// title font (bold, as most title bars draw it).
+int CaptionBoxWidth(const QString& caption) {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    font.setBold(true);
+    return QFontMetrics(font).horizontalAdvance(caption) + kTitleBarDecoration;
+}
+
 void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text) {
     QMessageBox box(icon, caption, BoxText(text), QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);  // messages carry file names
+    // The box takes its width from its layout: an empty row that wide keeps
+    // the caption whole.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        grid->addItem(new QSpacerItem(CaptionBoxWidth(caption), 0), grid->rowCount(), 0, 1,
+                      grid->columnCount());  // the layout owns the item
+    }
     box.exec();
 }
 

@@ -38,10 +38,10 @@ void TFileListBox::SetDirectory(const QString& folder) {
     Update();
 }
 
-void TFileListBox::Update() {
-    std::vector<std::pair<QString, QByteArray>> files;
+std::vector<TListedFile> TFileListBox::ListFiles(const QString& folder, const QString& mask) {
+    std::vector<TListedFile> files;
     std::error_code ec;
-    const fs::path dir(QFile::encodeName(directory_).toStdString());
+    const fs::path dir(QFile::encodeName(folder).toStdString());
     for (fs::directory_iterator it(dir, fs::directory_options::skip_permission_denied, ec), end;
          !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().native();
@@ -51,17 +51,22 @@ void TFileListBox::Update() {
         if (!it->is_regular_file(statError)) continue;
         QByteArray bytes = QByteArray::fromStdString(name);
         QString shown = QFile::decodeName(bytes);
-        if (MatchesMask(shown, mask_)) files.emplace_back(std::move(shown), std::move(bytes));
+        if (MatchesMask(shown, mask)) files.push_back({std::move(shown), std::move(bytes)});
     }
-    std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) {
-        const int c = a.first.compare(b.first, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : a.second < b.second;
+    std::sort(files.begin(), files.end(), [](const TListedFile& a, const TListedFile& b) {
+        const int c = a.Shown.compare(b.Shown, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a.Bytes < b.Bytes;
     });
+    return files;
+}
+
+void TFileListBox::Update() {
+    const std::vector<TListedFile> files = ListFiles(directory_, mask_);
     {
         const QSignalBlocker blocker(this);
         TUpdateBracket bracket(this);
         clear();
-        for (auto& [shown, bytes] : files) AddItem(shown)->setData(kNameRole, bytes);
+        for (const TListedFile& file : files) AddItem(file.Shown)->setData(kNameRole, file.Bytes);
     }
     emit Change();
 }

@@ -4,6 +4,7 @@
 // Update), never by watching it. Names keep their bytes for the batch list.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <string>
@@ -12,6 +13,11 @@
 #include "ui/list_box.h"
 
 namespace corvane {
+
+struct TListedFile {
+    QString Shown;     // the name as text
+    QByteArray Bytes;  // the name as the file system spells it
+};
 
 class TFileListBox : public TListBox {
     Q_OBJECT
@@ -30,6 +36,8 @@ public:
     QString Mask() const { return mask_; }
     void SetMask(const QString& mask) { mask_ = mask; }
     static bool MatchesMask(const QString& name, const QString& mask);
+    // The files of `folder` this list shows for `mask`, in its order.
+    static std::vector<TListedFile> ListFiles(const QString& folder, const QString& mask);
 
     // The item's file name as the file system spells it (bytes).
     std::string FileName(int index) const;

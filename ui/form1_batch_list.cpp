@@ -1,10 +1,13 @@
 // The batch list handlers of TForm1: ADD, DEL, CLEAR, LOAD, SAVE and the
 // batch list refresh. The list box's items are the batch list itself; each
 // keeps its entry's bytes, and shows them as text.
+#include <QDropEvent>
+#include <QMimeData>
 #include <QPushButton>
 #include <memory>
 
 #include "app/batch_list_ops.h"
+#include "ui/batch_list_drop.h"
 #include "ui/corvane01u1.h"
 #include "ui/directory_list_box.h"
 #include "ui/file_list_box.h"
@@ -51,9 +54,14 @@ std::string TForm1::ListEntry(int index) {
 }
 
 void TForm1::ListAppend(const std::vector<std::string>& entries) {
-    TUpdateBracket bracket(ListBox1);
-    for (const std::string& entry : entries)
-        ListBox1->AddItem(FromBytes(entry))->setData(kEntryRole, QByteArray::fromStdString(entry));
+    {
+        TUpdateBracket bracket(ListBox1);
+        for (const std::string& entry : entries)
+            ListBox1->AddItem(FromBytes(entry))->setData(kEntryRole, QByteArray::fromStdString(entry));
+    }
+    // The runner appends the selection and refreshes nothing when the run
+    // then fails: the list's controls follow every append here.
+    BatchListRefresh();
 }
 
 void TForm1::ListClear() {
@@ -68,6 +76,53 @@ void TForm1::BatchListRefresh() {
     for (QWidget* w : {static_cast<QWidget*>(ListBox1), static_cast<QWidget*>(Button14),
                        static_cast<QWidget*>(Button15), static_cast<QWidget*>(Button17)})
         w->setEnabled(any);
+}
+
+bool TForm1::ListBox1DragOver(const QDropEvent& event) const {
+    return !running_ && CarriesLocalFiles(event.mimeData()) &&
+           ListBox1->geometry().contains(event.position().toPoint());
+}
+
+void TForm1::ListBox1DragDrop(const QList<QUrl>& urls) {
+    ListAppend(DroppedEntries(urls, DirectoryListBox2->Directory(), FileListBox1->Mask()));
+    ApplyRunButtonRule();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != centralWidget()) return QMainWindow::eventFilter(watched, event);
+    switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto& drag = static_cast<QDragMoveEvent&>(*event);
+            if (ListBox1DragOver(drag)) {
+                drag.setDropAction(Qt::CopyAction);
+                drag.accept(ListBox1->geometry());
+            } else if (event->type() == QEvent::DragEnter && !running_ &&
+                       CarriesLocalFiles(drag.mimeData())) {
+                // Taken wherever files enter, or the moves onto the list would
+                // not follow; nothing may be dropped here.
+                drag.accept();
+                drag.setDropAction(Qt::IgnoreAction);
+            } else {
+                drag.ignore();
+            }
+            return true;
+        }
+        case QEvent::Drop: {
+            auto& drop = static_cast<QDropEvent&>(*event);
+            if (!ListBox1DragOver(drop)) {
+                drop.ignore();
+                return true;
+            }
+            drop.setDropAction(Qt::CopyAction);
+            drop.accept();
+            const QList<QUrl> urls = drop.mimeData()->urls();
+            Guarded([this, &urls] { ListBox1DragDrop(urls); });
+            return true;
+        }
+        default:
+            return QMainWindow::eventFilter(watched, event);
+    }
 }
 
 void TForm1::Button13Click() {

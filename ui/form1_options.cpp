@@ -24,7 +24,7 @@ int TForm1::ComboBox2Index() const {
 TConversionSettings TForm1::ReadSettings() const {
     TConversionSettings s;
     for (const TOptionRow& row : OptionTable())
-        if (const QWidget* control = OptionControl(row.Id)) ReadOptionControl(*control, row, s);
+        if (const QObject* control = OptionControl(row.Id)) ReadOptionControl(*control, row, s);
     return s;
 }
 

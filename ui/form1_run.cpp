@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "app/batch_runner.h"
+#include "app/desktop_trash.h"
 #include "ui/corvane01u1.h"
 #include "ui/directory_list_box.h"
 #include "ui/file_list_box.h"
@@ -15,6 +16,10 @@ namespace corvane {
 
 void TForm1::BitBtn1Click() {
     if (running_) return;
+    // The run disables 実行, and Qt would hand its focus on to 終了: the key
+    // that closes the run's last box and one more would end the program and
+    // lose the list. The file list cannot end anything.
+    FileListBox1->setFocus(Qt::OtherFocusReason);
     // The runner owns the run's clean-up (progress window, cursor, selection
     // update); the window only knows that a run is under way.
     running_ = true;
@@ -99,5 +104,11 @@ void TForm1::Beep() { dialogs_->Beep(); }
 void TForm1::ShowFinished(const std::string& text) { dialogs_->ShowFinished(QString::fromStdString(text)); }
 
 void TForm1::ShowError(const std::string& text) { dialogs_->ShowError(this, FromBytes(text)); }
+
+// GIO's trash, as corvane-batch has, not QFile::moveToTrash: Qt 6.4's, when
+// it cannot set up the home trash (for example while $XDG_DATA_HOME does not
+// exist yet), puts the file elsewhere (the disk's top-level .Trash-UID, or
+// even "files/" under the current folder) and reports success.
+void TForm1::MoveToTrash(const std::string& path) { MoveToDesktopTrash(path); }
 
 }  // namespace corvane

@@ -14,6 +14,9 @@ constexpr int kIndicatorSize = 13;
 constexpr int kIndicatorSpacing = 4;
 constexpr int kCaptionLeft = 8;
 constexpr int kCaptionPadding = 2;
+// Fusion's drop-down arrow is 19 pixels wide; the layout's boxes are narrow,
+// so it is given the spin buttons' 15 and the text the rest.
+constexpr int kComboArrowNarrowing = 19 - 15;
 
 QRect CaptionRect(const QStyleOptionGroupBox& box) {
     const QFontMetrics& fm = box.fontMetrics;
@@ -57,6 +60,14 @@ QRect TFormStyle::subControlRect(ComplexControl control, const QStyleOptionCompl
                     break;
             }
         }
+    }
+    if (control == CC_ComboBox && (sub == SC_ComboBoxArrow || sub == SC_ComboBoxEditField)) {
+        QRect rect = QProxyStyle::subControlRect(control, option, sub, widget);
+        if (sub == SC_ComboBoxArrow)
+            rect.setLeft(rect.left() + kComboArrowNarrowing);
+        else
+            rect.setWidth(rect.width() + kComboArrowNarrowing);
+        return rect;
     }
     return QProxyStyle::subControlRect(control, option, sub, widget);
 }

@@ -1,7 +1,8 @@
 // The window's style: Fusion, with the metrics the fixed layout was drawn
-// for (13-pixel check and radio indicators, 4 pixels before their text) and
-// group captions set into the frame's top line rather than above it, so
-// members placed a few pixels under a group's top edge are not covered.
+// for (13-pixel check and radio indicators, 4 pixels before their text, a
+// 15-pixel drop-down arrow) and group captions set into the frame's top
+// line rather than above it, so members placed a few pixels under a group's
+// top edge are not covered.
 #pragma once
 
 #include <QProxyStyle>

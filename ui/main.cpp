@@ -10,6 +10,7 @@
 #include "ui/corvane01u1.h"
 #include "ui/fonts.h"
 #include "ui/form_style.h"
+#include "ui/qt_translation.h"
 
 int main(int argc, char* argv[]) {
     // A run converts one large picture after another: keep freed blocks.
@@ -18,6 +19,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Corvane"));
     QGuiApplication::setDesktopFileName(QStringLiteral("corvane"));
     corvane::InstallFontSubstitutes();
+    corvane::InstallQtTranslation(app);               // without it the standard dialogs stay English
     QApplication::setStyle(new corvane::TFormStyle);  // the application owns it
 
     const QScreen* screen = QGuiApplication::primaryScreen();

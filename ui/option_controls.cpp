@@ -1,5 +1,7 @@
 #include "ui/option_controls.h"
 
+#include <QAction>
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QComboBox>
 
@@ -35,7 +37,7 @@ void ConfigureSpin(TSpinEx& spin, const TOptionRow& row) {
     spin.SetValue(row.Default);
 }
 
-void ReadOptionControl(const QWidget& control, const TOptionRow& row, TConversionSettings& settings) {
+void ReadOptionControl(const QObject& control, const TOptionRow& row, TConversionSettings& settings) {
     if (const auto* spin = qobject_cast<const TSpinEx*>(&control)) {
         row.Set(settings, spin->Value());
     } else if (const auto* box = qobject_cast<const QCheckBox*>(&control)) {
@@ -51,6 +53,11 @@ void ReadOptionControl(const QWidget& control, const TOptionRow& row, TConversio
                 combo->findText(combo->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
             row.Set(settings, index < 0 ? 0 : index);
         }
+    } else if (const auto* item = qobject_cast<const QAction*>(&control)) {
+        row.Set(settings, item->isChecked() ? 1 : 0);
+    } else if (const auto* items = qobject_cast<const QActionGroup*>(&control)) {
+        const int index = static_cast<int>(items->actions().indexOf(items->checkedAction()));
+        row.Set(settings, index < 0 ? row.Default : index);
     } else {
         throw ECorvaneError("no control reads " + std::string(row.CliName));
     }

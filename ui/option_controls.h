@@ -8,7 +8,7 @@
 
 #include "app/option_table.h"
 
-class QWidget;
+class QObject;
 
 namespace corvane {
 
@@ -22,9 +22,10 @@ QStringList OptionItems(const TOptionRow& row);
 // default is shown in its final form.
 void ConfigureSpin(TSpinEx& spin, const TOptionRow& row);
 
-// The control's value into the record: a spin edit's value, a check box's
-// state, a radio group's item, a drop-down box's item (typed text that is
-// no item counts as the first) or its text.
-void ReadOptionControl(const QWidget& control, const TOptionRow& row, TConversionSettings& settings);
+// The control's value into the record: a spin edit's value, a check box's or
+// a checkable menu item's state, a radio group's or a group of radio menu
+// items' checked item, a drop-down box's item (typed text that is no item
+// counts as the first) or its text.
+void ReadOptionControl(const QObject& control, const TOptionRow& row, TConversionSettings& settings);
 
 }  // namespace corvane

@@ -182,5 +182,42 @@ TEST_F(BatchCli, OutOfMemoryReadsAsTheSystemSaysIt) {
 #endif
 }
 
+// An entry that cannot be run is found before anything is read or written,
+// and the message names the list and the line.
+TEST_F(BatchCli, ListCheckedWholeBeforeTheRun) {
+    const std::string out = dir / "out";
+    std::filesystem::create_directory(out);
+    WriteBytes(dir / "l.csv", MakeEntry(dir.Dir(), "p0.jpg", out + "/") + "\r\n" +
+                                  MakeEntry(dir.Dir(), "p2.jpg", out + "/") + "\r\n\"" + (dir / "p4.jpg") +
+                                  "\"\r\n");
+    const Result r = Run("--list " + (dir / "l.csv"));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "corvane-batch: " + (dir / "l.csv") +
+                         " 3 行目: リストのインデックスが範囲を超えています (1)\n");
+    EXPECT_TRUE(Files(out).empty());
+
+    const Result v = Run("--version");
+    EXPECT_EQ(v.status, 0);
+    EXPECT_EQ(v.out.rfind("corvane-batch ", 0), 0u);
+    EXPECT_EQ(Run("--format png --list " + (dir / "l.csv")).status, 2);
+}
+
+// What happens to a file already at the output's name, as the command line
+// sets it; the default keeps the old one in the trash.
+TEST_F(BatchCli, ExistingFilesByTheCommandLine) {
+    const std::string out = dir / "out";
+    std::filesystem::create_directory(out);
+    WriteBytes(out + "/p0.jpg", "old picture");
+    const std::string args = "--dest " + out + " " + (dir / "p0.jpg");
+    const Result skip = Run("-q --existing skip " + args);
+    EXPECT_EQ(skip.status, 0) << skip.err;
+    EXPECT_EQ(ReadBytes(out + "/p0.jpg"), "old picture");
+    const Result trash = Run("-q " + args);
+    EXPECT_EQ(trash.status, 0) << trash.err;
+    EXPECT_NE(ReadBytes(out + "/p0.jpg"), "old picture");
+    EXPECT_EQ(ReadBytes(testing::TrashFolder() + "/files/p0.jpg"), "old picture");
+    EXPECT_EQ(Run("--existing keep " + args).status, 2);
+}
+
 }  // namespace
 }  // namespace corvane

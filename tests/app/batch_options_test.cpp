@@ -32,7 +32,7 @@ TEST(BatchOptions, StrictNumbers) {
 TEST(BatchOptions, ValuesAsTheWindowShowsThem) {
     const TBatchOptions o = ParseBatchOptions(Words(
         "--level 1.8 --level-inverse --gamma=2.2 --no-gamma-inverse --angle -30.5 --brightness -20 "
-        "--contrast +7 --order gamma --no-circum --mirror --auto-turn portrait --format .png --case upper "
+        "--contrast +7 --order gamma --no-circum --mirror --auto-turn portrait --format JPG --case upper "
         "--quality 35 --progressive --jobs 2 --quiet --dest out a.jpg -- --odd.jpg"));
     const TConversionSettings& s = o.Settings;
     EXPECT_EQ(s.Level, 18);
@@ -46,7 +46,7 @@ TEST(BatchOptions, ValuesAsTheWindowShowsThem) {
     EXPECT_FALSE(s.Circum);
     EXPECT_TRUE(s.Mirror);
     EXPECT_EQ(s.AutoTurn, TAutoTurn::Upright);
-    EXPECT_EQ(s.SaveFormat, ".png");
+    EXPECT_EQ(s.SaveFormat, ".jpg");
     EXPECT_EQ(s.NameCase, TNameCase::Upper);
     EXPECT_EQ(s.JPEGQuality, 35);
     EXPECT_TRUE(s.Progressive);
@@ -60,7 +60,7 @@ TEST(BatchOptions, ValuesAsTheWindowShowsThem) {
     EXPECT_TRUE(d.Settings.GammaInverse);
     EXPECT_TRUE(d.Settings.Circum);
     EXPECT_EQ(d.Settings.SaveFormat, "AUTO");
-    EXPECT_EQ(d.Settings.Jobs, 1);
+    EXPECT_EQ(d.Settings.Jobs, 0);  // auto
 }
 
 TEST(BatchOptions, RefusedWithClearMessages) {
@@ -88,6 +88,50 @@ TEST(BatchOptions, RefusedWithClearMessages) {
     EXPECT_NE(message({"--dest", "out"}), "accepted");
     EXPECT_NE(message({}), "accepted");
     EXPECT_EQ(message({"--help"}), "accepted");
+}
+
+// The save format on the command line is one of the formats, spelled in any
+// case and with or without its dot; anything else is refused, not silently
+// turned into a run that writes nothing.
+TEST(BatchOptions, FormatIsStrict) {
+    const auto format = [](const std::string& value) {
+        return ParseBatchOptions({"--format", value, "--list", "l"}).Settings.SaveFormat;
+    };
+    EXPECT_EQ(format("auto"), "AUTO");
+    EXPECT_EQ(format("AUTO"), "AUTO");
+    EXPECT_EQ(format("jpg"), ".jpg");
+    EXPECT_EQ(format(".JPG"), ".jpg");
+    EXPECT_EQ(format(".BMP"), ".bmp");
+    EXPECT_EQ(format("bmp"), ".bmp");
+    for (const char* bad : {"", ".png", "png", "..jpg", "jpeg", ".auto", "jp"}) {
+        try {
+            ParseBatchOptions({"--format", bad, "--list", "l"});
+            ADD_FAILURE() << "accepted " << bad;
+        } catch (const EUsageError& e) {
+            EXPECT_NE(std::string(e.what()).find("AUTO, .bmp, .jpg のどれかを指定してください"),
+                      std::string::npos);
+        }
+    }
+}
+
+TEST(BatchOptions, ShortOptionsVersionAndAutoJobs) {
+    const TBatchOptions o = ParseBatchOptions({"-q", "-j", "3", "--list", "l"});
+    EXPECT_TRUE(o.Quiet);
+    EXPECT_EQ(o.Settings.Jobs, 3);
+    EXPECT_EQ(ParseBatchOptions({"-j4", "--list", "l"}).Settings.Jobs, 4);
+    EXPECT_EQ(ParseBatchOptions({"--jobs", "auto", "--list", "l"}).Settings.Jobs, 0);
+    EXPECT_TRUE(ParseBatchOptions({"-h"}).Help);
+    EXPECT_TRUE(ParseBatchOptions({"--version"}).Version);
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{"-v", "--list", "l"}, {"-qq", "--list", "l"}, {"-x.jpg", "--dest", "o"}})
+        EXPECT_THROW(ParseBatchOptions(bad), EUsageError) << bad[0];
+    // A file whose name starts with "-" follows "--".
+    EXPECT_EQ(ParseBatchOptions({"--dest", "o", "--", "-x.jpg"}).Files, std::vector<std::string>{"-x.jpg"});
+    TConversionSettings s;
+    s.Jobs = 0;
+    EXPECT_GE(EffectiveJobs(s), 1);
+    s.Jobs = 5;
+    EXPECT_EQ(EffectiveJobs(s), 5);
 }
 
 }  // namespace

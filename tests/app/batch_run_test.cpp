@@ -1,17 +1,24 @@
 // Real files through the runner with the window-less host.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <ctime>
 #include <filesystem>
 
 #include "app/batch_entry.h"
 #include "app/batch_runner.h"
 #include "app/entry_conversion.h"
+#include "app/parallel_batch.h"
 #include "app/plain_runner_host.h"
 #include "imagefiles/bmp_reader.h"
 #include "imagefiles/bmp_writer.h"
 #include "imagefiles/jpeg_image.h"
 #include "imaging/BitmapUtils.h"
+#include "imaging/errors.h"
 #include "test_files.h"
 
 namespace corvane {
@@ -189,7 +196,8 @@ TEST_F(BatchRun, ListErrorsAndCreateErrorsEndTheRun) {
     EXPECT_EQ(host.ErrorText, "リストのインデックスが範囲を超えています (0)");
     host.List = {Entry(dir / "wide.bmp", dir / "no-such-folder/")};
     EXPECT_FALSE(RunBatch(host, TConversionSettings{}));
-    EXPECT_EQ(host.ErrorText, "ファイル " + (dir / "no-such-folder/wide.bmp") + " を作成できません.");
+    EXPECT_EQ(host.ErrorText, "ファイル " + (dir / "no-such-folder/wide.bmp") +
+                                  " を作成できません: " + SystemErrorText(ENOENT) + ".");
     EXPECT_EQ(host.List.size(), 1u);
 }
 
@@ -243,6 +251,63 @@ TEST_F(BatchRun, ReaderChosenByExtensionAlone) {
     host.List = {Entry(dir / "y.gif", Out())};
     EXPECT_FALSE(RunBatch(host, TConversionSettings{}));
     EXPECT_EQ(host.ErrorText, "ビットマップイメージが不正です.");
+}
+
+TEST_F(BatchRun, StaleTemporariesGoFromTheFoldersWrittenTo) {
+    const pid_t gone = ::fork();
+    ASSERT_GE(gone, 0);
+    if (gone == 0) ::_exit(0);
+    ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
+    std::string stale = ".corvane-";  // a killed run's, an hour old
+    stale += std::to_string(gone);
+    stale += "-Ab12Cd";
+    for (const int jobs : {1, 2}) {
+        for (const std::string& folder : {Out(), dir.Dir()}) {
+            WriteBytes(folder + stale, "partial");
+            const timespec times[2] = {{0, UTIME_OMIT}, {::time(nullptr) - 3600, 0}};
+            ASSERT_EQ(::utimensat(AT_FDCWD, (folder + stale).c_str(), times, 0), 0);
+        }
+        host.List = {Entry(dir / "wide.bmp", Out())};
+        ASSERT_TRUE(RunBatchParallel(host, Neutral(), jobs)) << host.ErrorText;
+        EXPECT_FALSE(std::filesystem::exists(Out() + stale)) << jobs;
+    }
+    EXPECT_TRUE(std::filesystem::exists(dir / stale)) << "a folder the run does not write to is left alone";
+}
+
+// A 24-bit bitmap file's headers declaring width x height, and `rows` rows of pixels.
+std::string BitmapHeaders(std::uint32_t width, std::uint32_t height, std::uint32_t rows) {
+    const std::uint32_t stride = (width * 3 + 3) / 4 * 4;
+    std::string b = "BM";
+    const auto put = [&](std::uint32_t v, int n) {
+        for (int i = 0; i < n; ++i) b += static_cast<char>(v >> (8 * i));
+    };
+    put(54 + stride * rows, 4), put(0, 4), put(54, 4);
+    put(40, 4), put(width, 4), put(height, 4), put(1, 2), put(24, 2), put(0, 24);
+    b.resize(54 + static_cast<std::size_t>(stride) * rows, '\x40');
+    return b;
+}
+
+TEST_F(BatchRun, PicturesBeyondTheLimitsAreRefusedByNameBeforeDecoding) {
+    WriteBytes(dir / "huge.bmp", BitmapHeaders(70000, 2, 0));
+    WriteBytes(dir / "long.bmp", BitmapHeaders(65501, 1, 1));  // a bitmap can hold it, JPEG cannot
+    TConversionSettings toJpeg = Neutral();
+    toJpeg.SaveFormat = ".jpg";
+    for (const int jobs : {1, 2}) {
+        host.List = {Entry(dir / "wide.bmp", Out()), Entry(dir / "huge.bmp", Out())};
+        EXPECT_FALSE(RunBatchParallel(host, Neutral(), jobs));
+        EXPECT_EQ(host.ErrorText, "ファイル " + (dir / "huge.bmp") +
+                                      " の画像 (70000 x 2) は大きすぎます: 1 辺 65535 画素、全体で 268435456 "
+                                      "画素までです.");
+        EXPECT_TRUE(std::filesystem::exists(Out() + "wide.bmp")) << "the entry before is written";
+
+        host.List = {Entry(dir / "long.bmp", Out())};
+        EXPECT_FALSE(RunBatchParallel(host, toJpeg, jobs));
+        EXPECT_EQ(host.ErrorText, "ファイル " + Out() +
+                                      "long.jpg は JPEG で書けません: 画像 (65501 x 1) の 1 辺が JPEG の上限 "
+                                      "65500 画素を超えます.");
+        host.List = {Entry(dir / "long.bmp", Out())};
+        EXPECT_TRUE(RunBatchParallel(host, Neutral(), jobs)) << host.ErrorText;
+    }
 }
 
 }  // namespace

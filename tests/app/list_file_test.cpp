@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cerrno>
+
 #include "app/batch_list_ops.h"
 #include "imaging/errors.h"
 #include "test_files.h"
@@ -43,7 +45,8 @@ TEST(ListFile, LoadFailureLeavesEmptyListAndSaveFailureKeepsOldFile) {
         LoadList(list, dir / "missing.csv");
         FAIL();
     } catch (const EFOpenError& e) {
-        EXPECT_EQ(std::string(e.what()), "ファイル " + (dir / "missing.csv") + " は開けません");
+        EXPECT_EQ(std::string(e.what()),
+                  "ファイル " + (dir / "missing.csv") + " は開けません: " + SystemErrorText(ENOENT));
     }
     EXPECT_TRUE(list.empty());
 

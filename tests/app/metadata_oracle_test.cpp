@@ -105,8 +105,9 @@ protected:
         std::filesystem::create_directories(Path("out"));
         const std::string name = source.substr(source.rfind('/') + 1);
         const TEntryJob job = PrepareEntry(MakeEntry(dir_.string() + "/", name, Path("out")), 0, 1, settings);
-        ConvertEntry(job, settings);
-        return EntryOutputTarget(job, settings).Path;
+        const TEncodedEntry entry = EncodeEntry(job, settings);
+        jpegtest::Spit(entry.Target.Path, entry.Bytes);
+        return entry.Target.Path;
     }
 
     std::string exiftool_;

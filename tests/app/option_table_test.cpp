@@ -58,11 +58,22 @@ TEST(OptionTable, NumbersAcceptedExactlyInTheirRange) {
             EXPECT_TRUE(Valid(row, v)) << name << " " << v;
         }
         for (int v : {row.Min - 1, row.Max + 1}) {
-            EXPECT_FALSE(Parses(name, FormatOptionValue(row, v))) << name << " " << v;
+            if (v == 0 && !row.ZeroName.empty()) continue;
+            EXPECT_FALSE(Parses(name, std::to_string(v))) << name << " " << v;
             EXPECT_FALSE(Valid(row, v)) << name << " " << v;
         }
-        EXPECT_LE(row.Min, row.Default);
-        EXPECT_LE(row.Default, row.Max);
+        if (!row.ZeroName.empty()) {
+            // The named zero is a value of its own: typed by its name, not as 0.
+            EXPECT_TRUE(Parses(name, std::string(row.ZeroName))) << name;
+            EXPECT_TRUE(Valid(row, 0)) << name;
+            EXPECT_EQ(FormatOptionValue(row, 0), row.ZeroName);
+            EXPECT_FALSE(Parses(name, "0")) << name;
+            EXPECT_FALSE(Valid(row, -1)) << name;
+        }
+        if (row.Default != 0 || row.ZeroName.empty()) {
+            EXPECT_LE(row.Min, row.Default);
+            EXPECT_LE(row.Default, row.Max);
+        }
     }
 }
 

@@ -1,7 +1,8 @@
-#include "app/letter_case.h"
 #include "app/paths.h"
 
 #include <gtest/gtest.h>
+
+#include "app/letter_case.h"
 
 namespace corvane {
 namespace {
@@ -96,7 +97,9 @@ TEST(PathsNative, CaseIsUnicodeAwareAndKeepsInvalidBytes) {
 // bytes may be trail bytes of another encoding. Shift-JIS アイ is 83 41 83 43,
 // whose 41 and 43 read as "A" and "C".
 TEST(PathsNative, CaseLeavesNamesThatAreNotUtf8AsTheyAre) {
-    for (const std::string name : {"\x83\x41\x83\x43.JPG", "caf\xE9\xC3.jpg", "\xC3\xA9\xFF" "Ab.Jpg",
+    for (const std::string name : {"\x83\x41\x83\x43.JPG", "caf\xE9\xC3.jpg",
+                                   "\xC3\xA9\xFF"
+                                   "Ab.Jpg",
                                    "\xC0\xAF"
                                    "A\xED\xA0\x80"}) {
         EXPECT_EQ(UpperCaseText(name, N), name);

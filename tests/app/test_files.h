@@ -34,6 +34,9 @@ private:
     std::filesystem::path path_;
 };
 
+// $XDG_DATA_HOME/Trash of the scratch home every test runs with.
+std::string TrashFolder();
+
 inline std::string ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -273,7 +274,7 @@ TEST(BmpReader, FileAndMemoryReadsAgree) {
         ReadBitmapFile(path);
         FAIL();
     } catch (const EFOpenError& e) {
-        EXPECT_EQ(std::string(e.what()), "ファイル " + path + " は開けません");
+        EXPECT_EQ(std::string(e.what()), "ファイル " + path + " は開けません: " + SystemErrorText(ENOENT));
     }
 }
 

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 
@@ -103,7 +104,8 @@ TEST(BmpWriter, UncreatableFileFailsWithThePathAndLeavesNothing) {
         WriteBitmapFile(*p, path);
         FAIL();
     } catch (const EFCreateError& e) {
-        EXPECT_EQ(std::string(e.what()), "ファイル " + path + " を作成できません");
+        EXPECT_EQ(std::string(e.what()),
+                  "ファイル " + path + " を作成できません: " + SystemErrorText(ENOENT));
     }
     EXPECT_EQ(dir.Entries(), 0u);
 }

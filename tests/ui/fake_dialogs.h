@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 #include "ui/dialogs.h"
@@ -15,6 +16,7 @@ struct TFakeDialogs : TDialogs {
     QStringList Informations;
     QStringList Finished;
     int Beeps = 0;
+    std::function<void()> OnBox;  // called as an error or end box shows
 
     std::optional<QString> ChooseFile(QWidget*, const TFileDialogRequest& request) override {
         Requests << request;
@@ -22,9 +24,15 @@ struct TFakeDialogs : TDialogs {
         if (answer.isNull()) return std::nullopt;
         return answer;
     }
-    void ShowError(QWidget*, const QString& text) override { Errors << text; }
+    void ShowError(QWidget*, const QString& text) override {
+        if (OnBox) OnBox();
+        Errors << text;
+    }
     void ShowInformation(QWidget*, const QString& text) override { Informations << text; }
-    void ShowFinished(const QString& text) override { Finished << text; }
+    void ShowFinished(const QString& text) override {
+        if (OnBox) OnBox();
+        Finished << text;
+    }
     void Beep() override { ++Beeps; }
 };
 

@@ -1,20 +1,30 @@
 // The main window: start-up state and layout, the folder link, the
 // run-button rule, invert and release, the batch list buttons with their
 // dialogs, the option handlers, help and about.
+#include <QAbstractItemView>
+#include <QAction>
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
+#include <QStyleOption>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
 #include <memory>
 
 #include "fake_dialogs.h"
+#include "imaging/errors.h"
 #include "ui/SpinEx.h"
 #include "ui/corvane01u1.h"
 #include "ui/directory_list_box.h"
@@ -46,6 +56,50 @@ void ClickFolder(TDirectoryListBox* list, const QString& name) {
     QVERIFY2(!found.isEmpty(), qPrintable(name));
     list->setCurrentItem(found.last());
     QCoreApplication::processEvents();
+}
+
+// A line edit's field: its contents less the text margins (a spin edit's
+// arrows).
+QRect TextField(const QLineEdit* edit) {
+    QStyleOptionFrame option;
+    option.initFrom(edit);
+    option.rect = edit->rect();
+    option.lineWidth =
+        edit->hasFrame() ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit) : 0;
+    const QRect contents = edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit);
+    return contents.marginsRemoved(edit->textMargins());
+}
+
+// The width left for the text: the field less the 2 pixels the edit keeps on
+// either side and the cursor.
+int TextRoom(const QLineEdit* edit) { return TextField(edit).width() - 2 * 2 - 1; }
+
+// Drags `mime` to `at` (window coordinates) and drops it there, as a drag
+// from another program reaches a window: the nearest widget under the
+// cursor that takes drops gets the enter, a move and the drop. True when
+// the drop was taken.
+bool DropAt(QWidget* window, QPoint at, const QMimeData& mime) {
+    QWidget* target = window->childAt(at);
+    while (target && !target->acceptDrops() && !target->isWindow()) target = target->parentWidget();
+    if (!target || !target->acceptDrops()) return false;
+    const QPoint pos = target->mapFrom(window, at);
+    const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+    QDragEnterEvent enter(pos, actions, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QDragMoveEvent move(pos, actions, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &move);
+    if (!enter.isAccepted() || !move.isAccepted() || move.dropAction() != Qt::CopyAction) return false;
+    QDropEvent drop(pos, actions, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    return drop.isAccepted();
+}
+
+bool DropFiles(QWidget* window, QWidget* onto, const QStringList& paths) {
+    QMimeData mime;
+    QList<QUrl> urls;
+    for (const QString& path : paths) urls << QUrl::fromLocalFile(path);
+    mime.setUrls(urls);
+    return DropAt(window, onto->mapTo(window, onto->rect().center()), mime);
 }
 
 }  // namespace
@@ -123,8 +177,8 @@ private slots:
         TForm1& f = *form_;
         for (const TOptionRow& row : OptionTable()) {
             const QByteArray name = QByteArray(row.CliName.data(), row.CliName.size());
-            QWidget* control = f.OptionControl(row.Id);
-            QVERIFY2((control != nullptr) == row.InWindow, name);
+            QObject* control = f.OptionControl(row.Id);
+            QVERIFY2((control != nullptr) == (row.Place != TOptionPlace::CommandLine), name);
             if (!control) continue;
             TConversionSettings expected;
             if (auto* spin = qobject_cast<TSpinEx*>(control)) {
@@ -162,9 +216,31 @@ private slots:
                     QCOMPARE(row.Default, 0);
                     row.Set(expected, combo->count() - 1);
                 }
+            } else if (auto* item = qobject_cast<QAction*>(control)) {
+                QCOMPARE(row.Place, TOptionPlace::SettingsMenu);
+                QVERIFY(f.SettingsMenu->actions().contains(item));
+                QCOMPARE(item->text(), OptionCaption(row));
+                QVERIFY(item->isCheckable());
+                QCOMPARE(item->isChecked(), row.Default != 0);
+                item->setChecked(!item->isChecked());
+                row.Set(expected, row.Default ? 0 : 1);
+            } else if (auto* radios = qobject_cast<QActionGroup*>(control)) {
+                QCOMPARE(row.Place, TOptionPlace::SettingsMenu);
+                QStringList items;
+                for (QAction* a : radios->actions()) items << a->text();
+                QCOMPARE(items, OptionItems(row));
+                QVERIFY(radios->isExclusive());
+                QCOMPARE(radios->actions().indexOf(radios->checkedAction()), row.Default);
+                auto* sub = qobject_cast<QMenu*>(radios->parent());
+                QVERIFY(sub && sub->title() == OptionCaption(row));
+                QVERIFY(f.SettingsMenu->actions().contains(sub->menuAction()));
+                const int other = row.Default == 0 ? int(radios->actions().size()) - 1 : 0;
+                radios->actions()[other]->setChecked(true);
+                row.Set(expected, other);
             } else {
                 QFAIL(name);
             }
+            if (row.Place == TOptionPlace::Control) QVERIFY(qobject_cast<QWidget*>(control));
             // Only this option differs from the defaults in what the window reads.
             const TConversionSettings read = f.ReadSettings();
             for (const TOptionRow& other : OptionTable()) {
@@ -201,6 +277,64 @@ private slots:
         for (const QPushButton* b : client->findChildren<QPushButton*>()) check(b, b->text(), b->width() - 4);
         for (const QCheckBox* b : client->findChildren<QCheckBox*>()) check(b, b->text(), b->width() - 17);
         for (const QGroupBox* g : client->findChildren<QGroupBox*>()) check(g, g->title(), g->width() - 8);
+    }
+
+    // Every value of each spin edit's range, and every item of the option
+    // drop-downs (in the box and in its list), shows whole in the window's
+    // font; no label runs into the control beside it.
+    void everyTextShowsWhole() {
+        TForm1& f = *form_;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        for (TSpinEx* spin : {f.SpinEx1, f.SpinEx2, f.SpinEx3, f.SpinEx4, f.SpinEx5, f.SpinEx6}) {
+            const QFontMetrics fm(spin->font());
+            const int room = TextRoom(spin);
+            QVERIFY(TextField(spin).right() < spin->Button()->x());
+            int widest = 0;
+            for (int v = spin->MinValue(); v <= spin->MaxValue(); ++v) {
+                spin->SetValue(v);
+                widest = std::max(widest, fm.horizontalAdvance(spin->text()));
+                if (fm.horizontalAdvance(spin->text()) > room)
+                    QFAIL(qPrintable(QStringLiteral("%1 needs %2 pixels, has %3")
+                                         .arg(spin->text())
+                                         .arg(fm.horizontalAdvance(spin->text()))
+                                         .arg(room)));
+            }
+            QVERIFY(widest > 0);
+        }
+        for (QComboBox* combo : {f.ComboBox1, f.ComboBox2}) {
+            QStyleOptionComboBox option;
+            option.initFrom(combo);
+            option.editable = true;
+            const QRect arrow =
+                combo->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, combo);
+            QVERIFY(combo->lineEdit()->geometry().right() < arrow.left());
+            for (int i = 0; i < combo->count(); ++i) {
+                combo->setCurrentIndex(i);
+                const int needed =
+                    QFontMetrics(combo->lineEdit()->font()).horizontalAdvance(combo->currentText());
+                QVERIFY2(needed <= TextRoom(combo->lineEdit()), qPrintable(combo->currentText()));
+            }
+            combo->showPopup();
+            QAbstractItemView* list = combo->view();
+            const int margin =
+                2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
+            for (int i = 0; i < combo->count(); ++i) {
+                const QModelIndex index = list->model()->index(i, 0);
+                const int needed =
+                    QFontMetrics(list->font()).horizontalAdvance(index.data().toString()) + margin;
+                QVERIFY2(needed <= list->visualRect(index).width(), qPrintable(index.data().toString()));
+            }
+            combo->hidePopup();
+        }
+        for (const QLabel* label : f.centralWidget()->findChildren<QLabel*>()) {
+            for (const QWidget* w :
+                 label->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                if (qobject_cast<const QLabel*>(w) || !w->isVisibleTo(&f)) continue;
+                QVERIFY2(!label->geometry().adjusted(-1, -1, 1, 1).intersects(w->geometry()),
+                         qPrintable(label->text()));
+            }
+        }
     }
 
     void folderLink_data() {
@@ -397,8 +531,47 @@ private slots:
         QCOMPARE(f.ListCount(), 0);
         QVERIFY(!f.BitBtn1->isEnabled() && !f.Button17->isEnabled());
         QCOMPARE(f.Label46->text(), QStringLiteral("0"));
-        QCOMPARE(dialogs_->Errors, QStringList{QStringLiteral("ファイル %1 は開けません.").arg(missing)});
+        QCOMPARE(dialogs_->Errors,
+                 QStringList{QStringLiteral("ファイル %1 は開けません: %2.")
+                                 .arg(missing, QString::fromLocal8Bit(SystemErrorText(ENOENT)))});
         QCOMPARE(f.OpenDialog1.FileName, missing);
+    }
+
+    // Files and folders dropped from a file manager onto the batch list (empty
+    // and disabled, or not) become entries for the destination folder: a
+    // folder gives the pictures directly inside, in the file list's order.
+    void dropOntoTheBatchList() {
+        TForm1& f = *form_;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        const QString drop = root_->filePath(QStringLiteral("drop"));
+        QDir(root_->path()).mkpath(QStringLiteral("drop/inner"));
+        for (const char* name : {"b.JPG", "A.bmp", "photojpg", "notes.txt", ".hidden.jpg", "inner/deep.jpg"})
+            Touch(drop + u'/' + QString::fromLatin1(name));
+        QVERIFY(QFile::link(drop + QStringLiteral("/gone"), drop + QStringLiteral("/dangling.jpg")));
+        f.DirectoryListBox2->SetDirectory(dst_);
+        QVERIFY(!f.ListBox1->isEnabled());
+
+        QVERIFY(DropFiles(&f, f.ListBox1, {drop + u'/', Src("c.jpg"), drop + QStringLiteral("/notes.txt")}));
+        const std::vector<std::string> expected = {
+            Entry(drop + QStringLiteral("/A.bmp"), dst_), Entry(drop + QStringLiteral("/b.JPG"), dst_),
+            Entry(drop + QStringLiteral("/photojpg"), dst_), Entry(Src("c.jpg"), dst_)};
+        QCOMPARE(f.ListEntries(), expected);
+        QVERIFY(f.ListBox1->isEnabled() && f.Button17->isEnabled() && f.BitBtn1->isEnabled());
+        QCOMPARE(f.Label46->text(), QStringLiteral("4"));
+
+        // Appended at the end of a list that has entries.
+        QVERIFY(DropFiles(&f, f.ListBox1, {Src("a.jpg")}));
+        QCOMPARE(f.ListCount(), 5);
+        QCOMPARE(f.ListEntries().back(), Entry(Src("a.jpg"), dst_));
+
+        // Anywhere else, or without files, nothing is taken.
+        QVERIFY(!DropFiles(&f, f.Button16, {Src("b.bmp")}));
+        QVERIFY(!DropFiles(&f, f.FileListBox1, {Src("b.bmp")}));
+        QMimeData text;
+        text.setText(Src("b.bmp"));
+        QVERIFY(!DropAt(&f, f.ListBox1->mapTo(&f, f.ListBox1->rect().center()), text));
+        QCOMPARE(f.ListCount(), 5);
     }
 
     void comboBox1Change_data() {
@@ -435,6 +608,40 @@ private slots:
         QVERIFY(f.ReadSettings().AutoTurn == TAutoTurn::None);
         f.ComboBox2->setEditText(QStringLiteral("正立（Portraite）"));
         QCOMPARE(f.ComboBox2Index(), 1);
+    }
+
+    // Return and Enter press the focused button, as desktops do; in a spin
+    // edit they still move the focus on and press nothing.
+    void returnPressesTheFocusedButton_data() {
+        QTest::addColumn<int>("key");
+        QTest::newRow("return") << int(Qt::Key_Return);
+        QTest::newRow("enter") << int(Qt::Key_Enter);
+    }
+    void returnPressesTheFocusedButton() {
+        QFETCH(int, key);
+        TForm1& f = *form_;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        f.FileListBox1->SetSelected(0, true);
+        f.FileListBox1Change();
+        QTest::keyClick(f.Button13, Qt::Key(key));
+        QCOMPARE(f.ListCount(), 1);
+        QVERIFY(f.Button15->isEnabled());
+        QTest::keyClick(f.Button15, Qt::Key(key));
+        QCOMPARE(f.ListCount(), 0);
+        for (QPushButton* b : f.centralWidget()->findChildren<QPushButton*>()) {
+            if (b == f.BitBtn2 || !b->isEnabled()) continue;  // 終了 would close the window
+            QSignalSpy clicked(b, &QPushButton::clicked);
+            QTest::keyClick(b, Qt::Key(key));
+            QVERIFY2(clicked.count() == 1, qPrintable(b->text()));
+        }
+
+        QSignalSpy added(f.Button13, &QPushButton::clicked);
+        f.SpinEx1->setFocus();
+        QVERIFY(f.SpinEx1->hasFocus());
+        QTest::keyClick(f.SpinEx1, Qt::Key(key));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.SpinEx2));
+        QCOMPARE(added.count(), 0);
     }
 
     void aboutBox() {

@@ -6,17 +6,20 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QLineEdit>
+#include <QFontDatabase>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <cerrno>
 #include <functional>
 #include <memory>
 
 #include "fake_dialogs.h"
+#include "imaging/errors.h"
 #include "ui/corvane01u1.h"
 #include "ui/directory_list_box.h"
 #include "ui/file_list_box.h"
@@ -170,7 +173,8 @@ private slots:
         QCOMPARE(progress_[1].Line1, QStringLiteral("2/3  From File: a.jpg"));
         QCOMPARE(dialogs_->Errors.size(), 1);
         QVERIFY2(dialogs_->Errors[0].startsWith(QStringLiteral("ファイル ")) &&
-                     dialogs_->Errors[0].endsWith(QStringLiteral("を作成できません.")),
+                     dialogs_->Errors[0].endsWith(QStringLiteral("を作成できません: %1.")
+                                                      .arg(QString::fromLocal8Bit(SystemErrorText(ENOENT)))),
                  qPrintable(dialogs_->Errors[0]));
         QVERIFY(dialogs_->Finished.isEmpty());
         QCOMPARE(dialogs_->Beeps, 0);
@@ -181,6 +185,77 @@ private slots:
         QVERIFY(!QApplication::overrideCursor());
         QVERIFY(f.BitBtn1->isEnabled());
         QCOMPARE(f.Label46->text(), QStringLiteral("3"));
+    }
+
+    // The entries a failed run appended from the selection can be edited and
+    // saved: the list's controls follow the list, not its state before the run.
+    void failingRunLeavesTheListUsable() {
+        TForm1& f = *form_;
+        QFile bad(src_ + QStringLiteral("/c.jpg"));
+        QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("no picture") > 0);
+        bad.close();
+        f.FileListBox1->Update();
+        for (int i = 0; i < f.FileListBox1->count(); ++i) f.FileListBox1->SetSelected(i, true);
+        f.DirectoryListBox2->SetDirectory(dst_);
+        QVERIFY(!f.ListBox1->isEnabled());
+        f.BitBtn1->click();
+
+        QCOMPARE(dialogs_->Errors.size(), 1);
+        QCOMPARE(f.ListCount(), 3);
+        for (QWidget* w : {static_cast<QWidget*>(f.ListBox1), static_cast<QWidget*>(f.Button14),
+                           static_cast<QWidget*>(f.Button15), static_cast<QWidget*>(f.Button17)})
+            QVERIFY(w->isEnabled());
+        QCOMPARE(f.ListBox1->HorizontalExtent(), f.ListBox1->WidestItem() + 20);
+    }
+
+    // A run disables 実行. The focus must not pass on to 終了, where the key
+    // that closes the box and one more would end the program with its list.
+    void runLeavesTheFocusOnTheFileList_data() {
+        QTest::addColumn<bool>("failing");
+        QTest::newRow("finished") << false;
+        QTest::newRow("failed") << true;
+    }
+    void runLeavesTheFocusOnTheFileList() {
+        QFETCH(bool, failing);
+        TForm1& f = *form_;
+        if (failing) {
+            QFile bad(src_ + QStringLiteral("/c.jpg"));
+            QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("no picture") > 0);
+        }
+        f.FileListBox1->Update();
+        for (int i = 0; i < f.FileListBox1->count(); ++i) f.FileListBox1->SetSelected(i, true);
+        f.DirectoryListBox2->SetDirectory(dst_);
+        QWidget* focusAtBox = nullptr;
+        dialogs_->OnBox = [&] { focusAtBox = f.focusWidget(); };
+        f.BitBtn1->setFocus();
+        QTest::keyClick(f.BitBtn1, Qt::Key_Space);
+
+        QCOMPARE(dialogs_->Errors.size(), failing ? 1 : 0);
+        QCOMPARE(focusAtBox, static_cast<QWidget*>(f.FileListBox1));
+        QCOMPARE(f.focusWidget(), static_cast<QWidget*>(f.FileListBox1));
+        QTest::keyClick(f.focusWidget(), Qt::Key_Space);
+        QVERIFY(f.isVisible());
+    }
+
+    void replacedFilesGoToTheTrash() {
+        TForm1& f = *form_;
+        const QString trash = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Trash");
+        QDir(trash).removeRecursively();
+        QVERIFY(QFile::copy(src_ + QStringLiteral("/b.bmp"), dst_ + QStringLiteral("/b.bmp")));
+        QFile original(src_ + QStringLiteral("/b.bmp"));
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        const QByteArray bytes = original.readAll();
+        f.ListAppend({Entry("b.bmp", dst_)});
+        f.BatchListRefresh();
+        f.FileListBox1Change();
+        f.BitBtn1->click();
+        QCOMPARE(dialogs_->Finished, QStringList{QStringLiteral("変換終了")});
+        QVERIFY2(dialogs_->Errors.isEmpty(), qPrintable(dialogs_->Errors.value(0)));
+        QFile trashed(trash + QStringLiteral("/files/b.bmp"));
+        QVERIFY(trashed.open(QIODevice::ReadOnly));
+        QCOMPARE(trashed.readAll(), bytes);
+        QVERIFY(QFile::exists(trash + QStringLiteral("/info/b.bmp.trashinfo")));
+        QVERIFY(QFileInfo(dst_ + QStringLiteral("/b.bmp")).size() > 0);
     }
 
     void runWithNothingToDo() {
@@ -196,11 +271,23 @@ private slots:
             QString Title, Text;
             QMessageBox::Icon Icon;
             bool Owned, AppModal;
+            int Width;
         } seen{};
         auto record = [&](QMessageBox* box) {
-            seen = {box->windowTitle(), box->text(), box->icon(), box->parentWidget() != nullptr,
-                    box->windowModality() == Qt::ApplicationModal};
+            seen = {box->windowTitle(),
+                    box->text(),
+                    box->icon(),
+                    box->parentWidget() != nullptr,
+                    box->windowModality() == Qt::ApplicationModal,
+                    box->width()};
             box->accept();
+        };
+        // A title bar shows the caption beside an icon and up to three
+        // buttons (some 100 pixels), in a title font that may be bold.
+        auto captionFits = [&] {
+            QFont title = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+            title.setBold(true);
+            return seen.Width >= QFontMetrics(title).horizontalAdvance(seen.Title) + 100;
         };
         WhenModal<QMessageBox>(record);
         dialogs->ShowFinished(QStringLiteral("変換終了"));
@@ -208,12 +295,14 @@ private slots:
         QCOMPARE(seen.Text, QStringLiteral("変換終了"));
         QCOMPARE(seen.Icon, QMessageBox::NoIcon);
         QVERIFY(!seen.Owned && seen.AppModal);
+        QVERIFY(captionFits());
 
         WhenModal<QMessageBox>(record);
         dialogs->ShowError(form_.get(), QStringLiteral("ファイル <b>x</b> を作成できません."));
         QCOMPARE(seen.Title, QStringLiteral("Corvane"));
         QCOMPARE(seen.Icon, QMessageBox::Critical);
         QCOMPARE(seen.Text, QStringLiteral("ファイル <b>x</b> を作成できません."));
+        QVERIFY(captionFits());
 
         WhenModal<QMessageBox>(record);
         dialogs->ShowInformation(form_.get(), QStringLiteral("Corvane - Vestral\r\n (Ver. 2)"));
