@@ -100,7 +100,8 @@ const TOptionRow* FindRow(const std::string& name, bool& negated) {
     for (const TOptionRow& row : OptionTable()) {
         negated = false;
         if (name == row.CliName) return &row;
-        if (row.Kind == TOptionKind::Switch && name == "--no-" + std::string(row.CliName.substr(2))) {
+        if (row.Kind == TOptionKind::Switch && !NamedSwitch(row) &&
+            name == "--no-" + std::string(row.CliName.substr(2))) {
             negated = true;
             return &row;
         }
@@ -168,7 +169,8 @@ TBatchOptions ParseBatchOptions(const std::vector<std::string>& args) {
         }
         bool negated = false;
         const TOptionRow* row = FindRow(name, negated);
-        const bool isSwitch = ownSwitches.count(name) || (row && row->Kind == TOptionKind::Switch);
+        const bool isSwitch =
+            ownSwitches.count(name) || (row && row->Kind == TOptionKind::Switch && !NamedSwitch(*row));
         if (isSwitch) {
             if (inlineValue) throw EUsageError(name + " は値を取りません");
             if (row)
@@ -191,6 +193,8 @@ TBatchOptions ParseBatchOptions(const std::vector<std::string>& args) {
             o.Settings.*row->TextField = TextOption(*row, value);
         else if (row->Kind == TOptionKind::Choice)
             row->Set(o.Settings, ChoiceOption(*row, value));
+        else if (NamedSwitch(*row))
+            row->Set(o.Settings, NamedSwitchState(ChoiceOption(*row, value)));
         else
             row->Set(o.Settings, NumberOption(*row, value));
     }

@@ -14,6 +14,10 @@ enum class TNameCase { None = 0, Lower = 1, Upper = 2 };
 // moved to the desktop trash before the new file takes its name, replaced,
 // left as it is with the entry skipped, or the run ends there.
 enum class TExistingPolicy { Trash = 0, Replace = 1, Skip = 2, Stop = 3 };
+// What happens to what a source file carries besides pixels.
+enum class TMetadataMode { Keep = 0, Strip = 1 };
+enum class TIccMode { Keep = 0, SRGB = 1, Strip = 2 };
+enum class TOrientationMode { Apply = 0, Ignore = 1 };
 
 // Values in the units the controls report. Ranges and defaults are the
 // option table's (app/option_table.h): a new record holds every default.
@@ -38,6 +42,9 @@ struct TConversionSettings {
     int Jobs{};  // entries converted at once (0: auto); the files are those of one at a time
     TExistingPolicy Existing{};
     bool KeepGoing{};  // a failing entry is reported and the run goes on
+    TMetadataMode Metadata{};
+    TIccMode Icc{};
+    TOrientationMode Orientation{};
 };
 
 inline constexpr TColor kBackColor = clWhite;

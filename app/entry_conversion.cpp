@@ -4,6 +4,7 @@
 
 #include "app/batch_entry.h"
 #include "app/entry_estimate.h"
+#include "app/metadata_policy.h"
 #include "imagefiles/bmp_reader.h"
 #include "imagefiles/jpeg_image.h"
 #include "imaging/BitmapUtils.h"
@@ -37,11 +38,24 @@ bool SourceFileExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-std::unique_ptr<TBitmap> ReadSourcePicture(const std::string& path, PathStyle style) {
+std::unique_ptr<TBitmap> ReadSourcePicture(const std::string& path, PathStyle style,
+                                           TImageMetadata* metadata) {
     const std::string ext = LowerExt(path, style);
-    if (ext == ".jpg" || ext == ".jpeg") return ReadJPEGFile(path);
-    return ReadBitmapFile(path);
+    if (ext == ".jpg" || ext == ".jpeg") return ReadJPEGFile(path, metadata);
+    return ReadBitmapFile(path, metadata);
 }
+
+namespace {
+
+// Read, then the orientation and colour steps that come before the transforms.
+TSourcePicture ReadAndPrepare(const std::string& path, const TConversionSettings& settings, PathStyle style) {
+    TSourcePicture source;
+    source.Bitmap = ReadSourcePicture(path, style, &source.Metadata);
+    PrepareSource(source, settings);
+    return source;
+}
+
+}  // namespace
 
 std::unique_ptr<TBitmap> ConvertPicture(TBitmap& source, const TConversionSettings& s) {
     const int angle = EffectiveAngle(s, source.Width(), source.Height());
@@ -76,14 +90,19 @@ std::string SkipBeforeReading(const TEntryJob& job, const TOutputTarget& target,
 TEncodedEntry EncodeEntry(const TEntryJob& job, const TConversionSettings& settings, PathStyle style) {
     TEncodedEntry result;
     result.Target = EntryOutputTarget(job, settings, style);
-    std::unique_ptr<TBitmap> source = ReadSourcePicture(job.SourcePath, style);
-    std::unique_ptr<TBitmap> output = ConvertPicture(*source, settings);
-    result.Bytes = EncodeOutput(output ? *output : *source, result.Target.Writer, settings.JPEGQuality,
-                                settings.Progressive);
+    TSourcePicture source = ReadAndPrepare(job.SourcePath, settings, style);
+    std::unique_ptr<TBitmap> output = ConvertPicture(*source.Bitmap, settings);
+    const TBitmap& written = output ? *output : *source.Bitmap;
+    const TImageMetadata metadata =
+        OutputMetadata(source, settings, written, output != nullptr, result.Target.Writer, source.Warnings);
+    result.Bytes =
+        EncodeOutput(written, result.Target.Writer, settings.JPEGQuality, settings.Progressive, metadata);
+    result.Warnings = std::move(source.Warnings);
     return result;
 }
 
 void FinishEntry(const TEncodedEntry& encoded, TOutputCommitter& committer, TEntryOutcome& outcome) {
+    outcome.Warnings = encoded.Warnings;
     if (encoded.Target.Writer == TWriterKind::None) {
         // The picture was read and converted, as when the format selects no writer.
         outcome.Status = TEntryStatus::Skipped;

@@ -37,7 +37,8 @@ TEntryJob PrepareEntry(const std::string& entry, int index, int count, const TCo
 bool SourceFileExists(const std::string& path);
 
 // JPEG for ".jpg" and ".jpeg" in any case, the bitmap reader for anything else.
-std::unique_ptr<TBitmap> ReadSourcePicture(const std::string& path, PathStyle style = PathStyle::Native);
+std::unique_ptr<TBitmap> ReadSourcePicture(const std::string& path, PathStyle style = PathStyle::Native,
+                                           TImageMetadata* metadata = nullptr);
 
 // The output picture by the settings: the combined turn with tone, tone
 // alone, the turn alone, or, with neither requested, nullptr: the source
@@ -61,6 +62,8 @@ std::string SkipBeforeReading(const TEntryJob& job, const TOutputTarget& target,
 struct TEncodedEntry {
     TOutputTarget Target;
     std::vector<std::uint8_t> Bytes;
+    // Damaged metadata that was dropped, and policies that could not apply.
+    std::vector<std::string> Warnings;
 };
 TEncodedEntry EncodeEntry(const TEntryJob& job, const TConversionSettings& settings,
                           PathStyle style = PathStyle::Native);

@@ -25,6 +25,8 @@ struct TEntryOutcome {
     std::string Output;  // the file written, or the one that would have been
     TEntryStatus Status = TEntryStatus::Skipped;
     std::string Reason;  // skipped: why; failed: the failure's text
+    // What was dropped on the way without failing the entry (damaged metadata).
+    std::vector<std::string> Warnings;
     std::uint64_t Bytes = 0;
     // The bytes written: valid only while the host looks at the outcome.
     std::span<const std::uint8_t> Data;

@@ -14,6 +14,9 @@ constexpr TOptionChoice kExistingChoices[] = {{"trash", "ごみ箱へ移して�
                                               {"replace", "置き換える"},
                                               {"skip", "飛ばす"},
                                               {"stop", "中止する"}};
+constexpr TOptionChoice kMetadataStates[] = {{"keep", "残す"}, {"strip", "外す"}};
+constexpr TOptionChoice kIccChoices[] = {{"keep", "残す"}, {"srgb", "sRGB に変換"}, {"strip", "外す"}};
+constexpr TOptionChoice kOrientationStates[] = {{"apply", "合わせる"}, {"ignore", "合わせない"}};
 constexpr TOptionChoice kNameCaseChoices[] = {{"none", "None"}, {"lower", "Lower"}, {"upper", "Uper"}};
 
 using S = TConversionSettings;
@@ -179,6 +182,38 @@ constexpr TOptionRow kRows[] = {
      .Place = TOptionPlace::SettingsMenu,
      .Get = [](const S& s) { return int{s.KeepGoing}; },
      .Set = [](S& s, int v) { s.KeepGoing = v != 0; }},
+    {.Id = TOptionId::Metadata,
+     .Kind = TOptionKind::Switch,
+     .Caption = "メタデータを残す",
+     .CliName = "--metadata",
+     .Help = "JPEG の EXIF, XMP, IPTC とコメント:",
+     .Default = 1,
+     .Choices = kMetadataStates,
+     .Note = "; 画素が変わると EXIF の画素数と向きを直し, サムネイルを外します",
+     .Place = TOptionPlace::SettingsMenu,
+     .Get = [](const S& s) { return s.Metadata == TMetadataMode::Keep ? 1 : 0; },
+     .Set = [](S& s, int v) { s.Metadata = v ? TMetadataMode::Keep : TMetadataMode::Strip; }},
+    {.Id = TOptionId::Icc,
+     .Kind = TOptionKind::Choice,
+     .Caption = "カラープロファイル",
+     .CliName = "--icc",
+     .Help = "カラープロファイル:",
+     .Default = 0,
+     .Choices = kIccChoices,
+     .Place = TOptionPlace::SettingsMenu,
+     .Get = [](const S& s) { return static_cast<int>(s.Icc); },
+     .Set = [](S& s, int v) { s.Icc = static_cast<TIccMode>(v); }},
+    {.Id = TOptionId::Orientation,
+     .Kind = TOptionKind::Switch,
+     .Caption = "EXIF の向きに合わせる",
+     .CliName = "--orientation",
+     .Help = "EXIF の向きに画素を合わせる:",
+     .Default = 1,
+     .Choices = kOrientationStates,
+     .Note = "; 合わせると向きは 1 になります",
+     .Place = TOptionPlace::SettingsMenu,
+     .Get = [](const S& s) { return s.Orientation == TOrientationMode::Apply ? 1 : 0; },
+     .Set = [](S& s, int v) { s.Orientation = v ? TOrientationMode::Apply : TOrientationMode::Ignore; }},
     {.Id = TOptionId::Jobs,
      .Kind = TOptionKind::Integer,
      .Caption = "同時に変換する項目の数",
@@ -226,6 +261,12 @@ std::string OptionSummary(const TOptionRow& row) {
             return text + " " + FormatOptionValue(row, row.Min) + " .. " + FormatOptionValue(row, row.Max) +
                    " (既定 " + FormatOptionValue(row, row.Default) + ")";
         case TOptionKind::Switch:
+            if (NamedSwitch(row)) {
+                const TOptionChoice& on = row.Choices[0];
+                const TOptionChoice& off = row.Choices[1];
+                return text + " " + std::string(on.Caption) + " / " + std::string(off.Caption) + " (既定 " +
+                       std::string(row.Default ? on.Name : off.Name) + ")";
+            }
             return text + " (既定 " + (row.Default ? "--" : "--no-") + std::string(row.CliName.substr(2)) +
                    ")";
         case TOptionKind::Choice: {
@@ -252,7 +293,8 @@ std::string OptionSynopsis(const TOptionRow& row) {
         case TOptionKind::Tenths:
             return text + " X.X";
         case TOptionKind::Switch:
-            return text;
+            if (!NamedSwitch(row)) return text;
+            [[fallthrough]];
         case TOptionKind::Choice:
         case TOptionKind::Text: {
             for (std::size_t i = 0; i < row.Choices.size(); ++i) {

@@ -31,13 +31,16 @@ enum class TOptionId {
     Progressive,
     Existing,
     KeepGoing,
+    Metadata,
+    Icc,
+    Orientation,
     Jobs,
 };
 
 enum class TOptionKind {
     Integer,  // a plain number
     Tenths,   // a number shown with one decimal: the value is in tenths
-    Switch,   // on or off: --name and --no-name
+    Switch,   // on or off: --name and --no-name, or --name ON|OFF when its states are named
     Choice,   // one of the listed items; the value is the item's index
     Text,     // free text; the items are suggestions
 };
@@ -66,6 +69,8 @@ struct TOptionRow {
     int Default = 0;  // value, switch state (0 or 1) or choice index
     int Scale = 1;    // the shown value is the value divided by this
     int Step = 1;     // one step of the spin arrows
+    // Choice and Text: the items. Switch: when given, the names of its two
+    // states, on (item 0) and off (item 1), taken as the option's value.
     std::span<const TOptionChoice> Choices = {};
     std::string_view DefaultText = {};  // Text
     std::string_view Note = {};         // what --help adds after the default
@@ -79,6 +84,13 @@ struct TOptionRow {
     // Text.
     std::string TConversionSettings::*TextField = nullptr;
 };
+
+// A switch whose states the command line names ("--metadata keep|strip").
+inline bool NamedSwitch(const TOptionRow& row) {
+    return row.Kind == TOptionKind::Switch && row.Choices.size() == 2;
+}
+// A named switch's state for the value given as item `index`.
+inline int NamedSwitchState(int index) { return index == 0 ? 1 : 0; }
 
 // Every row, in the order of --help.
 std::span<const TOptionRow> OptionTable();

@@ -44,12 +44,17 @@ TOutputTarget OutputPathFor(const std::string& destinationFolder, const std::str
 }
 
 void WriteOutput(const TBitmap& picture, const TOutputTarget& target, int quality, bool progressive) {
+    WriteOutput(picture, target, quality, progressive, TImageMetadata{});
+}
+
+void WriteOutput(const TBitmap& picture, const TOutputTarget& target, int quality, bool progressive,
+                 const TImageMetadata& metadata) {
     switch (target.Writer) {
         case TWriterKind::Bitmap:
-            WriteBitmapFile(picture, target.Path);
+            WriteBitmapFile(picture, target.Path, metadata.IccProfile);
             break;
         case TWriterKind::JPEG:
-            WriteJPEGFile(picture, target.Path, quality, progressive);
+            WriteJPEGFile(picture, target.Path, quality, progressive, &metadata);
             break;
         case TWriterKind::None:
             break;
@@ -58,11 +63,16 @@ void WriteOutput(const TBitmap& picture, const TOutputTarget& target, int qualit
 
 std::vector<std::uint8_t> EncodeOutput(const TBitmap& picture, TWriterKind writer, int quality,
                                        bool progressive) {
+    return EncodeOutput(picture, writer, quality, progressive, TImageMetadata{});
+}
+
+std::vector<std::uint8_t> EncodeOutput(const TBitmap& picture, TWriterKind writer, int quality,
+                                       bool progressive, const TImageMetadata& metadata) {
     switch (writer) {
         case TWriterKind::Bitmap:
-            return EncodeBitmap(picture);
+            return EncodeBitmap(picture, metadata.IccProfile);
         case TWriterKind::JPEG:
-            return EncodeJPEG(picture, quality, progressive);
+            return EncodeJPEG(picture, quality, progressive, &metadata);
         case TWriterKind::None:
             break;
     }

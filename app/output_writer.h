@@ -10,6 +10,7 @@
 
 #include "app/conversion_settings.h"
 #include "app/paths.h"
+#include "imagefiles/metadata/image_metadata.h"
 #include "imaging/TBitmap.h"
 
 namespace corvane {
@@ -44,5 +45,11 @@ void NameAndWrite(const TBitmap& picture, const std::string& destinationFolder,
 void WriteOutput(const TBitmap& picture, const TOutputTarget& target, int quality, bool progressive);
 std::vector<std::uint8_t> EncodeOutput(const TBitmap& picture, TWriterKind writer, int quality,
                                        bool progressive);
+// With what the output carries besides pixels (see app/metadata_policy.h):
+// JPEG takes the segments and the profile, the bitmap writer the profile.
+void WriteOutput(const TBitmap& picture, const TOutputTarget& target, int quality, bool progressive,
+                 const TImageMetadata& metadata);
+std::vector<std::uint8_t> EncodeOutput(const TBitmap& picture, TWriterKind writer, int quality,
+                                       bool progressive, const TImageMetadata& metadata);
 
 }  // namespace corvane

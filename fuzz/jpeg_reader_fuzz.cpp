@@ -1,9 +1,14 @@
-// The JPEG reader on arbitrary bytes: header, limits, decoding and failures.
-// Input size modulo 3 picks the 24-bit, 8-bit or grey-and-half-size path.
+// The JPEG reader on arbitrary bytes: header, limits, metadata, decoding and
+// failures. Input size modulo 3 picks the 24-bit, 8-bit or grey-and-half-size
+// path. Whatever metadata is read must survive the writer and the EXIF edit,
+// and any profile kept goes through the sRGB conversion.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 
 #include "imagefiles/jpeg_image.h"
+#include "imagefiles/metadata/exif_block.h"
+#include "imagefiles/metadata/srgb_conversion.h"
 #include "imaging/errors.h"
 
 // Bigger pictures only spend the time on pixels, not on parsing.
@@ -18,6 +23,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             jpeg.SetScale(corvane::TJPEGScale::jsHalf);
         }
         jpeg.LoadFromMemory({data, size});
+        const corvane::TImageMetadata& meta = jpeg.Metadata();
+        if (!meta.Empty()) {
+            corvane::TBitmap tiny;
+            tiny.SetSize(2, 2);
+            corvane::TImageMetadata back;
+            corvane::ReadJPEGFromMemory(corvane::EncodeJPEG(tiny, 90, false, &meta), &back);
+            if (back.Segments != meta.Segments || back.IccProfile != meta.IccProfile) std::abort();
+            std::string problem;
+            if (const corvane::TMetadataSegment* exif = meta.Exif())
+                corvane::EditExifBlock(exif->Bytes, {2, 2, true, true}, &problem);
+            if (!meta.IccProfile.empty()) corvane::ConvertToSRGB(tiny, meta.IccProfile);
+        }
         if (std::int64_t{jpeg.Width()} * jpeg.Height() > kFuzzMaxPixels) return 0;
         jpeg.Bitmap();
     } catch (const corvane::ECorvaneError&) {

@@ -22,6 +22,22 @@ inline constexpr std::uint32_t kLongestKnownHeaderSize = 124;
 
 inline constexpr std::uint8_t kSignature[2] = {'B', 'M'};
 
+// Fields of the V5 header (offsets from the header's start) that say where
+// a colour profile is: the colour-space type, the rendering intent, and the
+// profile's offset (from the header's start) and size.
+inline constexpr std::uint32_t kV5HeaderSize = 124;
+inline constexpr std::size_t kV5CsTypeAt = 56;
+inline constexpr std::size_t kV5IntentAt = 108;
+inline constexpr std::size_t kV5ProfileDataAt = 112;
+inline constexpr std::size_t kV5ProfileSizeAt = 116;
+// Colour-space types: the profile is in the file, or the file names one by
+// its path (which the program never opens: a file's contents choose no
+// file to read).
+inline constexpr std::uint32_t kProfileEmbedded = 0x4D424544;  // 'MBED'
+inline constexpr std::uint32_t kProfileLinked = 0x4C494E4B;    // 'LINK'
+// The intent written with a profile: perceptual, for photographs.
+inline constexpr std::uint32_t kIntentImages = 4;
+
 enum Compression : std::uint32_t {
     kRgb = 0,
     kRle8 = 1,

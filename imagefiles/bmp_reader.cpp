@@ -7,6 +7,9 @@
 
 #include "imagefiles/bmp_format.h"
 #include "imagefiles/file_io.h"
+#include "imagefiles/metadata/icc_profile.h"
+#include "imagefiles/metadata/metadata_limits.h"
+#include "imagefiles/metadata/metadata_warnings.h"
 #include "imaging/errors.h"
 
 namespace corvane {
@@ -102,6 +105,10 @@ struct BitmapInfo {
     std::uint32_t imageSize = 0;
     std::uint32_t coloursUsed = 0;
     TBitFields headerMasks{};  // only meaningful in headers of 52 bytes or more
+    // An embedded profile (V5 headers): where it starts in the file, and its size.
+    bool profileEmbedded = false;
+    std::uint64_t profileAt = 0;
+    std::uint32_t profileSize = 0;
 
     bool BitFields() const { return compression == bmp::kBitFields || compression == bmp::kAlphaBitFields; }
     bool Rle() const { return compression == bmp::kRle8 || compression == bmp::kRle4; }
@@ -140,7 +147,54 @@ void ReadInfoHeader(ByteSource& src, BitmapInfo& info) {
     info.imageSize = bmp::GetU32(h + 20);
     info.coloursUsed = bmp::GetU32(h + 32);
     info.headerMasks = {bmp::GetU32(h + 40), bmp::GetU32(h + 44), bmp::GetU32(h + 48)};
+    if (info.headerSize >= bmp::kV5HeaderSize && bmp::GetU32(h + bmp::kV5CsTypeAt) == bmp::kProfileEmbedded) {
+        info.profileEmbedded = true;
+        info.profileAt = bmp::kFileHeaderSize + std::uint64_t{bmp::GetU32(h + bmp::kV5ProfileDataAt)};
+        info.profileSize = bmp::GetU32(h + bmp::kV5ProfileSizeAt);
+    }
 }
+
+// Reads the embedded profile when the source stands at or before it; the
+// reader only moves forward, so a profile placed over the parts already
+// read is refused. Nothing here fails the picture.
+class ProfileReader {
+public:
+    ProfileReader(const BitmapInfo& info, TImageMetadata* metadata)
+        : info_(info), metadata_(info.profileEmbedded ? metadata : nullptr) {}
+
+    bool Pending() const { return metadata_ && !done_; }
+    // The profile ends at or before `limit` and has not been passed.
+    bool FitsBefore(const ByteSource& src, std::uint64_t limit) const {
+        return Pending() && info_.profileAt >= src.Position() && info_.profileAt + info_.profileSize <= limit;
+    }
+
+    void Read(ByteSource& src) {
+        if (!Pending()) return;
+        done_ = true;
+        if (info_.profileAt < src.Position()) return Warn("位置が不正です");
+        if (info_.profileSize > kMaxIccProfileBytes) return Warn("大きすぎます");
+        if (info_.profileAt + info_.profileSize > src.Size()) return Warn("途中で切れています");
+        src.Skip(info_.profileAt - src.Position());
+        std::vector<std::uint8_t> profile(info_.profileSize);
+        if (src.ReadSome(profile.data(), profile.size()) != profile.size()) return Warn("途中で切れています");
+        const std::string problem = IccProfileProblem(profile);
+        if (!problem.empty()) return Warn(problem);
+        profile.resize(IccDeclaredSize(profile));
+        metadata_->IccProfile = std::move(profile);
+    }
+    // A profile never reached.
+    void Finish() {
+        if (Pending()) Warn("位置が不正です");
+        done_ = true;
+    }
+
+private:
+    void Warn(const std::string& why) { metadata_->Warnings.push_back(IccDroppedWarning(why)); }
+
+    const BitmapInfo& info_;
+    TImageMetadata* metadata_;
+    bool done_ = false;
+};
 
 // The cheap checks that decide whether the picture can exist at all.
 TPixelFormat ValidateInfo(const BitmapInfo& info) {
@@ -296,18 +350,31 @@ void ExpandRle(std::span<const std::uint8_t> in, TBitmap& picture) {
     }
 }
 
-std::unique_ptr<TBitmap> Decode(ByteSource& src) {
-    auto picture = std::make_unique<TBitmap>();
-    if (src.Size() == 0) return picture;
+std::unique_ptr<TBitmap> DecodePixels(ByteSource& src, const BitmapInfo& info, ProfileReader& profile);
 
+std::unique_ptr<TBitmap> Decode(ByteSource& src, TImageMetadata* metadata) {
+    if (metadata) *metadata = {};
+    if (src.Size() == 0) return std::make_unique<TBitmap>();
     BitmapInfo info;
     ReadFileHeader(src, info);
     ReadInfoHeader(src, info);
+    ProfileReader profile(info, metadata);
+    auto picture = DecodePixels(src, info, profile);
+    profile.Read(src);
+    profile.Finish();
+    return picture;
+}
+
+std::unique_ptr<TBitmap> DecodePixels(ByteSource& src, const BitmapInfo& info, ProfileReader& profile) {
+    auto picture = std::make_unique<TBitmap>();
+
     const TPixelFormat format = ValidateInfo(info);
     const std::optional<TBitFields> masks = ReadMasks(src, info);
     std::vector<TPaletteEntry> palette = ReadColourTable(src, info);
-    // The pixels may start after a gap; an offset that points back into the
-    // parts already read or past the end is not to be trusted.
+    // The pixels may start after a gap, which may hold the profile; an offset
+    // that points back into the parts already read or past the end is not
+    // to be trusted.
+    if (profile.FitsBefore(src, info.pixelOffset)) profile.Read(src);
     if (info.pixelOffset > src.Position() && info.pixelOffset <= src.Size())
         src.Skip(info.pixelOffset - src.Position());
 
@@ -343,15 +410,15 @@ std::unique_ptr<TBitmap> Decode(ByteSource& src) {
 
 }  // namespace
 
-std::unique_ptr<TBitmap> ReadBitmapFile(const std::string& path) {
+std::unique_ptr<TBitmap> ReadBitmapFile(const std::string& path, TImageMetadata* metadata) {
     InputFile file(path);
     FileSource src(file);
-    return Decode(src);
+    return Decode(src, metadata);
 }
 
-std::unique_ptr<TBitmap> ReadBitmapFromMemory(std::span<const std::uint8_t> bytes) {
+std::unique_ptr<TBitmap> ReadBitmapFromMemory(std::span<const std::uint8_t> bytes, TImageMetadata* metadata) {
     MemorySource src(bytes);
-    return Decode(src);
+    return Decode(src, metadata);
 }
 
 }  // namespace corvane

@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 
+#include "imagefiles/metadata/image_metadata.h"
 #include "imaging/TBitmap.h"
 
 namespace corvane {
@@ -23,9 +24,12 @@ namespace corvane {
 // - EReadError: the file header, the colour masks or the colour table are cut
 //   short by the end of the file. A short pixel area is not a failure: the
 //   pixels it does not reach stay zero.
-std::unique_ptr<TBitmap> ReadBitmapFile(const std::string& path);
+// With `metadata`, a V5 header's embedded colour profile goes there; a
+// damaged or misplaced one is left out with a warning, never a failure.
+std::unique_ptr<TBitmap> ReadBitmapFile(const std::string& path, TImageMetadata* metadata = nullptr);
 
 // The same from bytes in memory.
-std::unique_ptr<TBitmap> ReadBitmapFromMemory(std::span<const std::uint8_t> bytes);
+std::unique_ptr<TBitmap> ReadBitmapFromMemory(std::span<const std::uint8_t> bytes,
+                                              TImageMetadata* metadata = nullptr);
 
 }  // namespace corvane

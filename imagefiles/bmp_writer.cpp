@@ -11,9 +11,10 @@ namespace corvane {
 
 namespace {
 
-// Everything before the pixel rows: file header, information (or core)
-// header, masks and colour table.
-std::vector<std::uint8_t> EncodeHeaders(const TBitmap& picture) {
+// Everything before the pixel rows: file header, information (core, or V5
+// with a profile) header, masks and colour table. The profile itself
+// follows the rows.
+std::vector<std::uint8_t> EncodeHeaders(const TBitmap& picture, std::size_t profileSize) {
     const TPixelFormat format = picture.PixelFormat();
     const int bitCount = BitsPerPixel(format);
     const bool indexed = IsIndexed(format);
@@ -35,14 +36,19 @@ std::vector<std::uint8_t> EncodeHeaders(const TBitmap& picture) {
     // The core header has no masks, no top-down rows and no colours-used
     // field (its table is always full); a picture that needs any of these
     // gets the information header instead.
-    const bool core = picture.CoreHeader() && !masks && !picture.TopDown() && table.size() <= fullTable;
+    const bool v5 = profileSize > 0;
+    const bool core =
+        !v5 && picture.CoreHeader() && !masks && !picture.TopDown() && table.size() <= fullTable;
     if (core) table.resize(fullTable, TPaletteEntry{0, 0, 0, 0});
 
-    const std::uint32_t headerSize = core ? bmp::kCoreHeaderSize : bmp::kInfoHeaderSize;
+    const std::uint32_t headerSize = core ? bmp::kCoreHeaderSize
+                                     : v5 ? bmp::kV5HeaderSize
+                                          : bmp::kInfoHeaderSize;
     const std::size_t entrySize = core ? 3 : 4;
-    const std::size_t offset =
-        bmp::kFileHeaderSize + headerSize + (masks ? 12 : 0) + table.size() * entrySize;
-    const std::uint64_t total = offset + static_cast<std::uint64_t>(picture.ImageSize());
+    // A V5 header holds the masks itself.
+    const std::size_t maskBytes = masks && !v5 ? 12 : 0;
+    const std::size_t offset = bmp::kFileHeaderSize + headerSize + maskBytes + table.size() * entrySize;
+    const std::uint64_t total = offset + static_cast<std::uint64_t>(picture.ImageSize()) + profileSize;
     // Unreachable within the working bitmap's limits; a file cannot say more.
     if (total > std::numeric_limits<std::uint32_t>::max()) throw EInvalidGraphic();
 
@@ -71,9 +77,21 @@ std::vector<std::uint8_t> EncodeHeaders(const TBitmap& picture) {
         // Resolution fields stay 0: the working bitmap holds none.
         bmp::PutU32(p + 32, static_cast<std::uint32_t>(table.size()));
     }
+    if (v5) {
+        if (masks) {
+            bmp::PutU32(p + 40, masks->Red);
+            bmp::PutU32(p + 44, masks->Green);
+            bmp::PutU32(p + 48, masks->Blue);
+        }
+        bmp::PutU32(p + bmp::kV5CsTypeAt, bmp::kProfileEmbedded);
+        bmp::PutU32(p + bmp::kV5IntentAt, bmp::kIntentImages);
+        bmp::PutU32(p + bmp::kV5ProfileDataAt,
+                    static_cast<std::uint32_t>(offset - bmp::kFileHeaderSize + picture.ImageSize()));
+        bmp::PutU32(p + bmp::kV5ProfileSizeAt, static_cast<std::uint32_t>(profileSize));
+    }
     p += headerSize;
 
-    if (masks) {
+    if (maskBytes) {
         bmp::PutU32(p, masks->Red);
         bmp::PutU32(p + 4, masks->Green);
         bmp::PutU32(p + 8, masks->Blue);
@@ -91,26 +109,32 @@ std::vector<std::uint8_t> EncodeHeaders(const TBitmap& picture) {
 
 }  // namespace
 
-void WriteBitmap(const TBitmap& picture, AtomicFileWriter& out) {
+void WriteBitmap(const TBitmap& picture, AtomicFileWriter& out, std::span<const std::uint8_t> iccProfile) {
     if (picture.Empty()) return;
-    out.Write(EncodeHeaders(picture));
+    out.Write(EncodeHeaders(picture, iccProfile.size()));
     out.Write(picture.Bits(), picture.ImageSize());
+    out.Write(iccProfile);
 }
 
-void WriteBitmapFile(const TBitmap& picture, const std::string& path) {
+void WriteBitmapFile(const TBitmap& picture, const std::string& path,
+                     std::span<const std::uint8_t> iccProfile) {
     // Headers first: a picture the format cannot hold creates no file.
     const std::vector<std::uint8_t> headers =
-        picture.Empty() ? std::vector<std::uint8_t>{} : EncodeHeaders(picture);
+        picture.Empty() ? std::vector<std::uint8_t>{} : EncodeHeaders(picture, iccProfile.size());
     AtomicFileWriter writer(path);
     writer.Write(headers);
-    if (!picture.Empty()) writer.Write(picture.Bits(), picture.ImageSize());
+    if (!picture.Empty()) {
+        writer.Write(picture.Bits(), picture.ImageSize());
+        writer.Write(iccProfile);
+    }
     writer.Commit();
 }
 
-std::vector<std::uint8_t> EncodeBitmap(const TBitmap& picture) {
+std::vector<std::uint8_t> EncodeBitmap(const TBitmap& picture, std::span<const std::uint8_t> iccProfile) {
     if (picture.Empty()) return {};
-    std::vector<std::uint8_t> out = EncodeHeaders(picture);
+    std::vector<std::uint8_t> out = EncodeHeaders(picture, iccProfile.size());
     out.insert(out.end(), picture.Bits(), picture.Bits() + picture.ImageSize());
+    out.insert(out.end(), iccProfile.begin(), iccProfile.end());
     return out;
 }
 

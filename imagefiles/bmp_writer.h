@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -14,12 +15,17 @@ namespace corvane {
 
 // An empty picture (width or height 0) gives an empty file. The file appears
 // only when complete; EFCreateError when it cannot be created or written.
-void WriteBitmapFile(const TBitmap& picture, const std::string& path);
+// With a colour profile the header is a V5 header (masks inside it) with
+// the profile embedded after the pixels; without one the header kinds are
+// those above.
+void WriteBitmapFile(const TBitmap& picture, const std::string& path,
+                     std::span<const std::uint8_t> iccProfile = {});
 
 // The same into an output the caller commits.
-void WriteBitmap(const TBitmap& picture, AtomicFileWriter& out);
+void WriteBitmap(const TBitmap& picture, AtomicFileWriter& out,
+                 std::span<const std::uint8_t> iccProfile = {});
 
 // The bytes WriteBitmapFile writes.
-std::vector<std::uint8_t> EncodeBitmap(const TBitmap& picture);
+std::vector<std::uint8_t> EncodeBitmap(const TBitmap& picture, std::span<const std::uint8_t> iccProfile = {});
 
 }  // namespace corvane

@@ -7,6 +7,8 @@
 // clang-format on
 
 #include <csetjmp>
+#include <cstdlib>
+#include <cstring>
 
 #include "imagefiles/jpeg_limits.h"
 
@@ -119,6 +121,11 @@ struct DecodeJob {
     bool headerRead;
     bool cmyk;
     JSAMPARRAY cmykRow;  // from the library's image pool
+    // The joined profile, from malloc (the library's own allocation).
+    JOCTET* icc;
+    unsigned int iccSize;
+    bool iccFound;
+    bool iccComplete;
 };
 
 struct EncodeJob {
@@ -130,6 +137,7 @@ struct EncodeJob {
 
 void JobDeleter::operator()(DecodeJob* job) const noexcept {
     if (job->created) jpeg_destroy_decompress(&job->cinfo);
+    std::free(job->icc);
     delete job;
 }
 
@@ -154,10 +162,22 @@ void CreateAndReadHeader(DecodeJob* job, const std::uint8_t* data, std::size_t s
     cinfo->progress = &job->progress;
     // An empty buffer fails here with the library's empty-input error.
     jpeg_mem_src(cinfo, data, static_cast<unsigned long>(size));
+    // The segments that describe the picture are kept whole; the library
+    // skips every other one as before.
+    for (const int marker : {JPEG_APP0 + 1, JPEG_APP0 + 2, JPEG_APP0 + 13, JPEG_COM})
+        jpeg_save_markers(cinfo, marker, 0xFFFF);
     jpeg_read_header(cinfo, TRUE);
     const std::uint64_t width = cinfo->image_width, height = cinfo->image_height;
     if (width > kMaxJPEGSide || height > kMaxJPEGSide || width * height > kMaxJPEGPixels)
         ERREXIT1(cinfo, JERR_IMAGE_TOO_BIG, static_cast<int>(kMaxJPEGSide));
+    // Any APP2 segment of the profile's kind means a profile was meant to be
+    // there; the library returns false both without one and for an
+    // inconsistent set, so the two are told apart here.
+    for (jpeg_saved_marker_ptr m = cinfo->marker_list; m; m = m->next)
+        if (m->marker == JPEG_APP0 + 2 && m->data_length >= 14 &&
+            std::memcmp(m->data, "ICC_PROFILE", 12) == 0)
+            job->iccFound = true;
+    if (job->iccFound) job->iccComplete = jpeg_read_icc_profile(cinfo, &job->icc, &job->iccSize);
 }
 
 void SetUpDecode(DecodeJob* job, const DecodeSettings* settings, OutputInfo* out) {
@@ -250,6 +270,12 @@ void EncodeRows(EncodeJob* job, const std::uint8_t* const* rows, int width, int 
     if (settings->Progressive) jpeg_simple_progression(cinfo);
 
     jpeg_start_compress(cinfo, TRUE);
+    for (std::size_t i = 0; i < settings->MarkerCount; ++i) {
+        const MarkerView& m = settings->Markers[i];
+        jpeg_write_marker(cinfo, m.Code, m.Data, static_cast<unsigned int>(m.Size));
+    }
+    if (settings->IccSize > 0)
+        jpeg_write_icc_profile(cinfo, settings->IccProfile, static_cast<unsigned int>(settings->IccSize));
     while (cinfo->next_scanline < cinfo->image_height) {
         const JDIMENSION y = cinfo->next_scanline;
         // The library copies what it needs and never writes to the rows.
@@ -273,6 +299,21 @@ int ReadHeader(DecodeJob* job, const std::uint8_t* data, std::size_t size, Strea
     info->Grayscale = job->cinfo.jpeg_color_space == JCS_GRAYSCALE;
     info->MultipleScans = jpeg_has_multiple_scans(&job->cinfo);
     return 0;
+}
+
+std::vector<MarkerView> SavedMarkers(const DecodeJob* job) {
+    std::vector<MarkerView> markers;
+    if (!job->headerRead) return markers;
+    // A segment cut off by the end of the stream is not passed on.
+    for (jpeg_saved_marker_ptr m = job->cinfo.marker_list; m; m = m->next)
+        if (m->data_length == m->original_length)
+            markers.push_back({static_cast<int>(m->marker), m->data, m->data_length});
+    return markers;
+}
+
+IccView SavedIccProfile(const DecodeJob* job) {
+    if (!job->headerRead || !job->iccFound) return {};
+    return {true, job->iccComplete && job->icc, job->icc, job->iccSize};
 }
 
 int StartDecompress(DecodeJob* job, const DecodeSettings* settings, OutputInfo* out) {

@@ -32,10 +32,32 @@ struct StreamInfo {
 };
 
 // The first stage of decoding: creates the library state, reads the header
+// (keeping the APP1, APP2, APP13 and comment segments before the first scan)
 // and checks it against the limits. An empty stream fails with the
 // empty-input code. On success the job reads from `data`, which must stay
 // unchanged until the job is dropped, and is ready for StartDecompress.
 int ReadHeader(DecodeJob* job, const std::uint8_t* data, std::size_t size, StreamInfo* info);
+
+// A segment kept while the header was read: marker code and payload, valid
+// while the job lives.
+struct MarkerView {
+    int Code = 0;
+    const std::uint8_t* Data = nullptr;
+    std::size_t Size = 0;
+};
+// The kept segments in file order, on a job whose header was read.
+std::vector<MarkerView> SavedMarkers(const DecodeJob* job);
+
+// The ICC profile joined from the APP2 segments, on a job whose header was
+// read. Found false: the stream carries none. Complete false: its segments
+// are inconsistent (one missing, numbered twice, counts that disagree).
+struct IccView {
+    bool Found = false;
+    bool Complete = false;
+    const std::uint8_t* Data = nullptr;
+    std::size_t Size = 0;
+};
+IccView SavedIccProfile(const DecodeJob* job);
 
 struct DecodeSettings {
     int ScaleDenom = 1;  // 1, 2, 4 or 8
@@ -68,6 +90,12 @@ struct EncodeSettings {
     int Quality = 90;
     bool Progressive = false;
     bool Grayscale = false;
+    // Written after the JFIF header in this order (payloads of at most 65533
+    // bytes), then the profile as APP2 segments; none by default.
+    const MarkerView* Markers = nullptr;
+    std::size_t MarkerCount = 0;
+    const std::uint8_t* IccProfile = nullptr;
+    std::size_t IccSize = 0;
 };
 
 // Encodes width x height blue-green-red rows (top row first) into *out.

@@ -5,6 +5,7 @@
 
 #include "imagefiles/file_io.h"
 #include "imagefiles/jpeg_codec.h"
+#include "imagefiles/metadata/jpeg_metadata.h"
 #include "imaging/errors.h"
 
 namespace corvane {
@@ -47,15 +48,26 @@ std::unique_ptr<TBitmap> DecodeFrom(jpegcodec::DecodeJob* job, const TJPEGOption
 
 }  // namespace
 
-std::unique_ptr<TBitmap> DecodeJPEG(std::span<const std::uint8_t> bytes, const TJPEGOptions& options) {
+namespace {
+
+std::unique_ptr<TBitmap> DecodeWithMetadata(std::span<const std::uint8_t> bytes, const TJPEGOptions& options,
+                                            TImageMetadata* metadata) {
     const jpegcodec::DecodeJobPtr job = jpegcodec::NewDecodeJob();
     jpegcodec::StreamInfo info;
     if (const int code = jpegcodec::ReadHeader(job.get(), bytes.data(), bytes.size(), &info))
         throw EJPEG(code);
+    if (metadata) *metadata = ReadJPEGMetadata(job.get());
     return DecodeFrom(job.get(), options);
 }
 
-std::vector<std::uint8_t> EncodeJPEG(const TBitmap& picture, const TJPEGOptions& options) {
+}  // namespace
+
+std::unique_ptr<TBitmap> DecodeJPEG(std::span<const std::uint8_t> bytes, const TJPEGOptions& options) {
+    return DecodeWithMetadata(bytes, options, nullptr);
+}
+
+std::vector<std::uint8_t> EncodeJPEG(const TBitmap& picture, const TJPEGOptions& options,
+                                     const TImageMetadata* metadata) {
     if (picture.Empty()) return {};
     const TBitmap* source = &picture;
     std::unique_ptr<TBitmap> converted;
@@ -71,6 +83,15 @@ std::vector<std::uint8_t> EncodeJPEG(const TBitmap& picture, const TJPEGOptions&
     settings.Quality = ClampQuality(options.CompressionQuality);
     settings.Progressive = options.ProgressiveEncoding;
     settings.Grayscale = options.Grayscale;
+    std::vector<jpegcodec::MarkerView> markers;
+    if (metadata) {
+        for (const TMetadataSegment& segment : metadata->Segments)
+            markers.push_back({segment.Marker, segment.Bytes.data(), segment.Bytes.size()});
+        settings.Markers = markers.data();
+        settings.MarkerCount = markers.size();
+        settings.IccProfile = metadata->IccProfile.data();
+        settings.IccSize = metadata->IccProfile.size();
+    }
     std::vector<std::uint8_t> bytes;
     const jpegcodec::EncodeJobPtr job = jpegcodec::NewEncodeJob();
     if (const int code =
@@ -89,6 +110,7 @@ void TJPEGImage::DropStream() {
 void TJPEGImage::TakeData(std::vector<std::uint8_t> bytes) {
     ownPicture_.reset();
     picture_ = nullptr;
+    metadata_ = {};
     DropStream();
     data_.Data = std::move(bytes);
     if (data_.Data.empty()) return;
@@ -104,6 +126,7 @@ void TJPEGImage::TakeData(std::vector<std::uint8_t> bytes) {
     data_.Height = info.Height;
     data_.Grayscale = info.Grayscale;
     options_.ProgressiveEncoding = info.MultipleScans;
+    metadata_ = ReadJPEGMetadata(job.get());
     header_ = std::move(job);
 }
 
@@ -119,12 +142,14 @@ void TJPEGImage::SaveToFile(const std::string& path) {
 }
 
 void TJPEGImage::Assign(const TBitmap& picture) {
+    metadata_ = {};
     ownPicture_.reset();
     picture_ = &picture;
     DropStream();
 }
 
 void TJPEGImage::Assign(std::unique_ptr<TBitmap> picture) {
+    metadata_ = {};
     ownPicture_ = std::move(picture);
     picture_ = ownPicture_.get();
     DropStream();
@@ -133,7 +158,7 @@ void TJPEGImage::Assign(std::unique_ptr<TBitmap> picture) {
 void TJPEGImage::Compress() {
     DropStream();
     if (!picture_) return;
-    data_.Data = EncodeJPEG(*picture_, options_);
+    data_.Data = EncodeJPEG(*picture_, options_, &metadata_);
     if (!data_.Data.empty()) {
         data_.Width = picture_->Width();
         data_.Height = picture_->Height();
@@ -160,28 +185,32 @@ std::unique_ptr<TBitmap> TJPEGImage::ReleaseBitmap() {
     return picture;
 }
 
-std::unique_ptr<TBitmap> ReadJPEGFile(const std::string& path) {
+std::unique_ptr<TBitmap> ReadJPEGFile(const std::string& path, TImageMetadata* metadata) {
     TJPEGImage jpeg;
     jpeg.LoadFromFile(path);
+    if (metadata) *metadata = jpeg.TakeMetadata();
     return jpeg.ReleaseBitmap();
 }
 
-std::unique_ptr<TBitmap> ReadJPEGFromMemory(std::span<const std::uint8_t> bytes) {
-    return DecodeJPEG(bytes, JPEGDefaults());
+std::unique_ptr<TBitmap> ReadJPEGFromMemory(std::span<const std::uint8_t> bytes, TImageMetadata* metadata) {
+    return DecodeWithMetadata(bytes, JPEGDefaults(), metadata);
 }
 
-std::vector<std::uint8_t> EncodeJPEG(const TBitmap& picture, int quality, bool progressive) {
+std::vector<std::uint8_t> EncodeJPEG(const TBitmap& picture, int quality, bool progressive,
+                                     const TImageMetadata* metadata) {
     TJPEGOptions options = JPEGDefaults();
     options.CompressionQuality = ClampQuality(quality);
     options.ProgressiveEncoding = progressive;
-    return EncodeJPEG(picture, options);
+    return EncodeJPEG(picture, options, metadata);
 }
 
-void WriteJPEGFile(const TBitmap& picture, const std::string& path, int quality, bool progressive) {
+void WriteJPEGFile(const TBitmap& picture, const std::string& path, int quality, bool progressive,
+                   const TImageMetadata* metadata) {
     TJPEGImage jpeg;
     jpeg.SetCompressionQuality(quality);
     jpeg.SetProgressiveEncoding(progressive);
     jpeg.Assign(picture);
+    if (metadata) jpeg.SetMetadata(*metadata);
     jpeg.Compress();
     jpeg.SaveToFile(path);
 }

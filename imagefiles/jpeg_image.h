@@ -14,6 +14,7 @@
 #include "imagefiles/jpeg_codec.h"
 #include "imagefiles/jpeg_defaults.h"
 #include "imagefiles/jpeg_limits.h"
+#include "imagefiles/metadata/image_metadata.h"
 #include "imaging/TBitmap.h"
 
 namespace corvane {
@@ -62,6 +63,13 @@ public:
     // when there is no stream yet. An empty stream gives an empty file.
     void SaveToFile(const std::string& path);
 
+    // What the stream's header carried besides pixels (read on loading), or
+    // what Compress writes with the picture (given by SetMetadata). Loading
+    // and Assign replace it.
+    const TImageMetadata& Metadata() const { return metadata_; }
+    TImageMetadata TakeMetadata() { return std::move(metadata_); }
+    void SetMetadata(TImageMetadata metadata) { metadata_ = std::move(metadata); }
+
     // Give the object a picture to compress. By reference: the picture is
     // read in place and must outlive the object (or the next Assign). By
     // unique_ptr: the object keeps it. Either drops the compressed stream.
@@ -89,21 +97,29 @@ private:
     jpegcodec::DecodeJobPtr header_;
     std::unique_ptr<TBitmap> ownPicture_;
     const TBitmap* picture_ = nullptr;
+    TImageMetadata metadata_;
 };
 
 // Decode or encode a stream with the given options, without a JPEG image
 // object (so nothing is copied on the way).
 std::unique_ptr<TBitmap> DecodeJPEG(std::span<const std::uint8_t> bytes, const TJPEGOptions& options);
 // Any pixel format; pictures that are not 24-bit go through a temporary
-// 24-bit copy. An empty picture gives no bytes.
-std::vector<std::uint8_t> EncodeJPEG(const TBitmap& picture, const TJPEGOptions& options);
+// 24-bit copy. An empty picture gives no bytes. The metadata's segments
+// follow the JFIF header in their order, then its profile; without any the
+// stream is the same as with none given.
+std::vector<std::uint8_t> EncodeJPEG(const TBitmap& picture, const TJPEGOptions& options,
+                                     const TImageMetadata* metadata = nullptr);
 
-// The batch's reader and writer, with the JPEG defaults.
-std::unique_ptr<TBitmap> ReadJPEGFile(const std::string& path);
-std::unique_ptr<TBitmap> ReadJPEGFromMemory(std::span<const std::uint8_t> bytes);
+// The batch's reader and writer, with the JPEG defaults. The readers give
+// the stream's metadata too when asked for it.
+std::unique_ptr<TBitmap> ReadJPEGFile(const std::string& path, TImageMetadata* metadata = nullptr);
+std::unique_ptr<TBitmap> ReadJPEGFromMemory(std::span<const std::uint8_t> bytes,
+                                            TImageMetadata* metadata = nullptr);
 // The file is created only once the whole stream is in memory, and replaced
 // atomically; a failure leaves an existing file untouched.
-void WriteJPEGFile(const TBitmap& picture, const std::string& path, int quality, bool progressive);
-std::vector<std::uint8_t> EncodeJPEG(const TBitmap& picture, int quality, bool progressive);
+void WriteJPEGFile(const TBitmap& picture, const std::string& path, int quality, bool progressive,
+                   const TImageMetadata* metadata = nullptr);
+std::vector<std::uint8_t> EncodeJPEG(const TBitmap& picture, int quality, bool progressive,
+                                     const TImageMetadata* metadata = nullptr);
 
 }  // namespace corvane

@@ -94,6 +94,20 @@ TEST(OptionTable, ChoicesAndSwitchesReachTheRecord) {
                 EXPECT_FALSE(Valid(row, past)) << name;
             }
             EXPECT_FALSE(Parses(name, "nonsense")) << name;
+        } else if (NamedSwitch(row)) {
+            // The states by name; the --no- form and a bare name are refused.
+            EXPECT_EQ(
+                row.Get(ParseBatchOptions({name, std::string(row.Choices[0].Name), "--list", "l"}).Settings),
+                1)
+                << name;
+            EXPECT_EQ(
+                row.Get(ParseBatchOptions({name + "=" + std::string(row.Choices[1].Name), "--list", "l"})
+                            .Settings),
+                0)
+                << name;
+            EXPECT_FALSE(Parses(name, "on")) << name;
+            EXPECT_THROW(ParseBatchOptions({"--no-" + name.substr(2), "--list", "l"}), EUsageError) << name;
+            EXPECT_THROW(ParseBatchOptions({"--list", "l", name}), EUsageError) << name;
         } else if (row.Kind == TOptionKind::Switch) {
             const std::string off = "--no-" + name.substr(2);
             EXPECT_EQ(row.Get(ParseBatchOptions({name, "--list", "l"}).Settings), 1) << name;
@@ -116,6 +130,10 @@ TEST(OptionTable, DefaultsAreTheRecordsAndHelpShowsEveryRow) {
     EXPECT_NE(help.find("--angle X.X"), std::string::npos);
     EXPECT_NE(help.find("-360.0 .. 360.0 (既定 0.0)"), std::string::npos);
     EXPECT_NE(help.find("(既定 --gamma-inverse)"), std::string::npos);
+    EXPECT_NE(help.find("--metadata keep|strip"), std::string::npos);
+    EXPECT_NE(help.find("--icc keep|srgb|strip"), std::string::npos);
+    EXPECT_NE(help.find("--orientation apply|ignore"), std::string::npos);
+    EXPECT_NE(help.find("残す / 外す (既定 keep)"), std::string::npos);
 }
 
 }  // namespace

@@ -78,6 +78,8 @@ TEST(JpegReader, EveryTestFileGivesAPictureOrAClearFailure) {
         {"testimgari.jpg", {227, 149, TPixelFormat::pf24bit, 0}},
         {"testimgp.jpg", {227, 149, TPixelFormat::pf24bit, 0}},
         {"testorig_rst.jpg", {227, 149, TPixelFormat::pf24bit, 0}},
+        // Stored as it is: the orientation is the runner's to apply.
+        {"testorig_camera.jpg", {227, 149, TPixelFormat::pf24bit, 0}},
         {"testorig_cmyk.jpg", {227, 149, TPixelFormat::pf24bit, 0}},
         {"testimggray.jpg", {227, 149, TPixelFormat::pf8bit, 0}},
         // 12-bit samples: this library reads only 8-bit precision.

@@ -1,0 +1,157 @@
+#include "imagefiles/metadata/exif_block.h"
+
+#include <cstring>
+#include <exiv2/error.hpp>
+#include <exiv2/exif.hpp>
+#include <limits>
+#include <mutex>
+
+#include "imagefiles/metadata/metadata_limits.h"
+
+namespace corvane {
+
+namespace {
+
+// Exiv2 reports damage it reads past through its log, not by failing. The
+// log handler is process-wide; each thread collects into its own list, so
+// parallel entries do not see each other's complaints.
+thread_local std::vector<std::string>* tExiv2Log = nullptr;
+
+void CollectExiv2Message(int level, const char* text) {
+    if (tExiv2Log && level >= Exiv2::LogMsg::warn) {
+        std::string message(text ? text : "");
+        while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
+        tExiv2Log->push_back(message);
+    }
+}
+
+class Exiv2LogScope {
+public:
+    Exiv2LogScope() {
+        static std::once_flag installed;
+        std::call_once(installed, [] {
+            Exiv2::LogMsg::setLevel(Exiv2::LogMsg::warn);
+            Exiv2::LogMsg::setHandler(CollectExiv2Message);
+        });
+        previous_ = tExiv2Log;
+        tExiv2Log = &messages_;
+    }
+    ~Exiv2LogScope() { tExiv2Log = previous_; }
+    Exiv2LogScope(const Exiv2LogScope&) = delete;
+    Exiv2LogScope& operator=(const Exiv2LogScope&) = delete;
+
+    const std::vector<std::string>& Messages() const { return messages_; }
+
+private:
+    std::vector<std::string> messages_;
+    std::vector<std::string>* previous_ = nullptr;
+};
+
+std::string Exiv2Problem(const std::vector<std::string>& messages) {
+    return messages.empty() ? std::string() : "Exiv2: " + messages.front();
+}
+
+// Decodes the TIFF part; Problem set when Exiv2 refused or complained.
+struct TDecoded {
+    Exiv2::ExifData Data;
+    Exiv2::ByteOrder Order = Exiv2::invalidByteOrder;
+    std::string Problem;
+};
+
+TDecoded Decode(std::span<const std::uint8_t> payload) {
+    TDecoded d;
+    if (!IsExifPayload(payload)) {
+        d.Problem = "EXIF の見出しがありません";
+        return d;
+    }
+    Exiv2LogScope log;
+    try {
+        d.Order = Exiv2::ExifParser::decode(d.Data, payload.data() + kExifPrefixBytes,
+                                            static_cast<std::uint32_t>(payload.size() - kExifPrefixBytes));
+    } catch (const std::exception& e) {
+        d.Problem = std::string("Exiv2: ") + e.what();
+        return d;
+    }
+    if (d.Order == Exiv2::invalidByteOrder)
+        d.Problem = "TIFF の見出しが不正です";
+    else
+        d.Problem = Exiv2Problem(log.Messages());
+    return d;
+}
+
+// Sets a tag that is present to `value`, in the integer type it has.
+void SetPresent(Exiv2::ExifData& exif, const char* key, std::uint32_t value) {
+    const auto it = exif.findKey(Exiv2::ExifKey(key));
+    if (it == exif.end()) return;
+    if (it->typeId() == Exiv2::unsignedShort && value <= std::numeric_limits<std::uint16_t>::max())
+        *it = static_cast<std::uint16_t>(value);
+    else
+        *it = value;
+}
+
+}  // namespace
+
+bool IsExifPayload(std::span<const std::uint8_t> payload) {
+    // The sixth byte is 0 by the standard; some writers leave 0xFF there.
+    return payload.size() > kExifPrefixBytes && std::memcmp(payload.data(), "Exif\0", 5) == 0;
+}
+
+TExifReading ReadExifBlock(std::span<const std::uint8_t> payload) {
+    TExifReading reading;
+    TDecoded d = Decode(payload);
+    if (!d.Problem.empty()) {
+        reading.Problem = std::move(d.Problem);
+        return reading;
+    }
+    const auto it = d.Data.findKey(Exiv2::ExifKey("Exif.Image.Orientation"));
+    if (it == d.Data.end()) return reading;
+    const long value = it->count() == 1 ? it->toLong() : 0;
+    if (value >= 1 && value <= 8)
+        reading.Orientation = static_cast<int>(value);
+    else
+        reading.OrientationProblem = "EXIF の向きの値 " + it->toString() + " は使えません";
+    return reading;
+}
+
+std::optional<std::vector<std::uint8_t>> EditExifBlock(std::span<const std::uint8_t> payload,
+                                                       const TExifEdit& edit, std::string* problem) {
+    TDecoded d = Decode(payload);
+    if (!d.Problem.empty()) {
+        *problem = std::move(d.Problem);
+        return std::nullopt;
+    }
+    const auto width = static_cast<std::uint32_t>(edit.Width);
+    const auto height = static_cast<std::uint32_t>(edit.Height);
+    SetPresent(d.Data, "Exif.Photo.PixelXDimension", width);
+    SetPresent(d.Data, "Exif.Photo.PixelYDimension", height);
+    SetPresent(d.Data, "Exif.Image.ImageWidth", width);
+    SetPresent(d.Data, "Exif.Image.ImageLength", height);
+    if (edit.ResetOrientation) SetPresent(d.Data, "Exif.Image.Orientation", 1);
+    if (edit.DropThumbnail) Exiv2::ExifThumb(d.Data).erase();
+
+    // Exiv2 updates the TIFF bytes in place where it can ("non-intrusive"),
+    // else it builds a new structure in the blob; it gets a copy to work on.
+    std::vector<std::uint8_t> tiff(payload.begin() + kExifPrefixBytes, payload.end());
+    Exiv2::Blob blob;
+    Exiv2::WriteMethod method = Exiv2::wmIntrusive;
+    {
+        Exiv2LogScope log;
+        try {
+            method = Exiv2::ExifParser::encode(blob, tiff.data(), static_cast<std::uint32_t>(tiff.size()),
+                                               d.Order, d.Data);
+        } catch (const std::exception& e) {
+            *problem = std::string("Exiv2: ") + e.what();
+            return std::nullopt;
+        }
+    }
+    if (method == Exiv2::wmIntrusive) tiff.assign(blob.begin(), blob.end());
+    if (tiff.empty() || tiff.size() + kExifPrefixBytes > kMaxSegmentPayload) {
+        *problem = "編集した EXIF が 1 つのセグメントに収まりません";
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> out(payload.begin(), payload.begin() + kExifPrefixBytes);
+    out.insert(out.end(), tiff.begin(), tiff.end());
+    return out;
+}
+
+}  // namespace corvane
