@@ -4,6 +4,7 @@
 
 #include "app/batch_entry.h"
 #include "app/entry_estimate.h"
+#include "app/memory_budget.h"
 #include "imagefiles/bmp_reader.h"
 #include "imagefiles/jpeg_image.h"
 #include "imaging/BitmapUtils.h"
@@ -66,7 +67,8 @@ void ConvertEntry(const TEntryJob& job, const TConversionSettings& settings, TOu
     if (!SourceFileExists(job.SourcePath)) return;
     const TOutputTarget target = EntryOutputTarget(job, settings, style);
     if (!committer.ShouldWrite(job.Index, target)) return;
-    EstimateEntry(job.SourcePath, target, settings, style);
+    const TEntryEstimate estimate = EstimateEntry(job.SourcePath, target, settings, style);
+    if (estimate.Known) RequireMemory(job.SourcePath, estimate.MemoryBytes, std::nullopt);
     std::unique_ptr<TBitmap> source = ReadSourcePicture(job.SourcePath, style);
     std::unique_ptr<TBitmap> output = ConvertPicture(*source, settings);
     committer.Write(job.Index, output ? *output : *source, target, settings.JPEGQuality,

@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <exception>
 #include <memory>
@@ -17,6 +18,7 @@
 #include "app/batch_runner.h"
 #include "app/entry_conversion.h"
 #include "app/entry_estimate.h"
+#include "app/memory_budget.h"
 #include "app/output_commit.h"
 
 namespace corvane {
@@ -43,6 +45,8 @@ struct TSlot {
     int Index = 0;
     TEntryJob Job;
     std::set<std::string> OutputIds;  // the target's identities, when something is written
+    std::uint64_t Memory = 0;         // estimated from the header
+    std::string Path;                 // the source, for the message when it cannot fit
     bool Done = false;
     TEncodedEntry Result;
     std::exception_ptr Error;
@@ -50,8 +54,14 @@ struct TSlot {
 
 class TParallelRun {
 public:
-    TParallelRun(TRunnerHost& host, const TConversionSettings& settings, PathStyle style, int jobs)
-        : settings_(settings), style_(style), jobs_(jobs), committer_(host, settings.Existing) {}
+    TParallelRun(TRunnerHost& host, const TConversionSettings& settings, PathStyle style, int jobs,
+                 std::optional<std::uint64_t> memoryBudget)
+        : settings_(settings),
+          style_(style),
+          jobs_(jobs),
+          fixedBudget_(memoryBudget),
+          budget_(memoryBudget.value_or(AvailableMemory().value_or(UINT64_MAX))),
+          committer_(host, settings.Existing) {}
 
     // Runs entries 0 .. count-1 of the host's list; throws the failure the
     // sequential run would raise.
@@ -77,40 +87,29 @@ private:
     std::exception_ptr Drive(TRunnerHost& host, int count) {
         int next = 0;
         std::exception_ptr pendingFailure;  // from preparing entry `next`
+        std::unique_ptr<TSlot> staged;      // prepared, waiting for memory
         std::unique_lock lock(mutex_);
         for (;;) {
             // Start before writing: the worker that has just finished would
             // otherwise stand idle for the whole write of the entry at the head.
-            if (!pendingFailure && next < count && CanStart(next, host)) {
+            if (!pendingFailure && !staged && next < count && CanStart(next, host)) {
                 lock.unlock();
                 try {
-                    auto slot = std::make_unique<TSlot>();
-                    slot->Index = next;
-                    slot->Job = PrepareEntry(host.ListEntry(next), next, count, settings_, style_);
-                    const TOutputTarget target = EntryOutputTarget(slot->Job, settings_, style_);
-                    if (target.Writer != TWriterKind::None)
-                        slot->OutputIds = {target.Path, FolderResolved(target.Path)};
-                    host.ProgressLines(slot->Job.ProgressLine, slot->Job.TargetLine);
-                    host.ProgressStep();
-                    host.ProgressRepaint();
-                    // Left out, or refused, before a worker takes memory for it.
-                    bool convert = true;
-                    if (SourceFileExists(slot->Job.SourcePath)) {
-                        convert = committer_.ShouldWrite(next, target);
-                        if (convert) EstimateEntry(slot->Job.SourcePath, target, settings_, style_);
-                    }
-                    lock.lock();
-                    if (convert) {
-                        queue_.push_back(slot.get());
-                        window_.push_back(std::move(slot));
-                        ++running_;
-                    }
+                    staged = Prepare(host, next, count);
                     ++next;
-                    wake_.notify_all();
                 } catch (...) {
                     pendingFailure = std::current_exception();
-                    lock.lock();
                 }
+                lock.lock();
+                continue;
+            }
+            if (staged && failedIndex_ != INT_MAX) staged.reset();  // behind a failure
+            if (staged && Admit(*staged)) {
+                reserved_ += staged->Memory;
+                queue_.push_back(staged.get());
+                window_.push_back(std::move(staged));
+                ++running_;
+                wake_.notify_all();
                 continue;
             }
 
@@ -122,14 +121,49 @@ private:
                 lock.unlock();
                 if (!slot->Result.Skipped)
                     committer_.WriteBytes(slot->Index, slot->Result.Target, slot->Result.Bytes);
+                const std::uint64_t memory = slot->Memory;
                 slot.reset();
                 lock.lock();
+                reserved_ -= memory;
                 wake_.notify_all();
                 continue;
             }
-            if (window_.empty() && (pendingFailure || next == count)) return pendingFailure;
+            if (window_.empty() && !staged && (pendingFailure || next == count)) return pendingFailure;
             wake_.wait(lock);
         }
+    }
+
+    // The entry's progress lines, then what can be known before its source
+    // is read: nullptr when it is skipped (its output exists and is to stay);
+    // the limits' failures are raised here.
+    std::unique_ptr<TSlot> Prepare(TRunnerHost& host, int index, int count) {
+        auto slot = std::make_unique<TSlot>();
+        slot->Index = index;
+        slot->Job = PrepareEntry(host.ListEntry(index), index, count, settings_, style_);
+        const TOutputTarget target = EntryOutputTarget(slot->Job, settings_, style_);
+        if (target.Writer != TWriterKind::None) slot->OutputIds = {target.Path, FolderResolved(target.Path)};
+        host.ProgressLines(slot->Job.ProgressLine, slot->Job.TargetLine);
+        host.ProgressStep();
+        host.ProgressRepaint();
+        if (!SourceFileExists(slot->Job.SourcePath)) return slot;
+        if (!committer_.ShouldWrite(index, target)) return nullptr;
+        const TEntryEstimate estimate = EstimateEntry(slot->Job.SourcePath, target, settings_, style_);
+        if (estimate.Known) {
+            slot->Memory = estimate.MemoryBytes;
+            slot->Path = slot->Job.SourcePath;
+        }
+        return slot;
+    }
+
+    // Called with the lock held. An entry starts when its memory fits beside
+    // that of the entries in flight, so many jobs on big pictures wait for
+    // each other instead of being killed. Alone, it starts unless it cannot
+    // fit at all (EOutOfMemory).
+    bool Admit(const TSlot& slot) {
+        if (reserved_ + slot.Memory <= budget_) return true;
+        if (!window_.empty()) return false;
+        RequireMemory(slot.Path, slot.Memory, fixedBudget_);
+        return true;
     }
 
     // Called with the lock held. No failure so far, a free worker, a bounded
@@ -187,6 +221,9 @@ private:
     const TConversionSettings& settings_;
     const PathStyle style_;
     const int jobs_;
+    const std::optional<std::uint64_t> fixedBudget_;  // given by the caller
+    const std::uint64_t budget_;                      // what the entries in flight may hold together
+    std::uint64_t reserved_ = 0;                      // their estimates
 
     TOutputCommitter committer_;  // used by the driving thread only
     std::mutex mutex_;
@@ -200,10 +237,11 @@ private:
 
 }  // namespace
 
-bool RunBatchParallel(TRunnerHost& host, const TConversionSettings& settings, int jobs, PathStyle style) {
+bool RunBatchParallel(TRunnerHost& host, const TConversionSettings& settings, int jobs, PathStyle style,
+                      std::optional<std::uint64_t> memoryBudget) {
     if (jobs <= 1) return RunBatch(host, settings, style);
     return RunBatchWith(host, settings, style, [&](TRunnerHost& h, int count) {
-        TParallelRun run(h, settings, style, jobs);
+        TParallelRun run(h, settings, style, jobs, memoryBudget);
         run.Run(h, count);
     });
 }

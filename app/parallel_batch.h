@@ -5,8 +5,13 @@
 // an earlier entry waits for that file, and at most N entries hold pictures
 // at once. After a failure no later entry starts, in-flight later entries
 // are dropped unwritten, and the message is the one the sequential run shows.
+// An entry starts only when its estimated memory fits beside that of the
+// entries in flight.
 // The host is called from the calling thread only.
 #pragma once
+
+#include <cstdint>
+#include <optional>
 
 #include "app/conversion_settings.h"
 #include "app/paths.h"
@@ -14,8 +19,11 @@
 
 namespace corvane {
 
-// jobs <= 1 is the sequential RunBatch.
+// jobs <= 1 is the sequential RunBatch. memoryBudget: what the entries in
+// flight may hold together, by their estimates (entry_estimate.h); by default
+// the memory available when the run starts.
 bool RunBatchParallel(TRunnerHost& host, const TConversionSettings& settings, int jobs,
-                      PathStyle style = PathStyle::Native);
+                      PathStyle style = PathStyle::Native,
+                      std::optional<std::uint64_t> memoryBudget = std::nullopt);
 
 }  // namespace corvane
