@@ -29,14 +29,16 @@ std::string FailureMessage() {
 
 bool RunBatch(TRunnerHost& host, const TConversionSettings& settings, PathStyle style) {
     return RunBatchWith(host, settings, style, [&](TRunnerHost& h, int count) {
-        TOutputCommitter committer(h, settings.Existing);
-        for (int i = 0; i < count; ++i) {
-            const TEntryJob job = PrepareEntry(h.ListEntry(i), i, count, settings, style);
-            h.ProgressLines(job.ProgressLine, job.TargetLine);
-            h.ProgressStep();
-            h.ProgressRepaint();
-            ConvertEntry(job, settings, committer, style);
-        }
+        TOutputCommitter committer(h, settings.Existing, TCommitMode::Overlapped);
+        committer.Run([&] {
+            for (int i = 0; i < count; ++i) {
+                const TEntryJob job = PrepareEntry(h.ListEntry(i), i, count, settings, style);
+                h.ProgressLines(job.ProgressLine, job.TargetLine);
+                h.ProgressStep();
+                h.ProgressRepaint();
+                ConvertEntry(job, settings, committer, style);
+            }
+        });
     });
 }
 

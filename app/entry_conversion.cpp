@@ -64,8 +64,9 @@ TOutputTarget EntryOutputTarget(const TEntryJob& job, const TConversionSettings&
 
 void ConvertEntry(const TEntryJob& job, const TConversionSettings& settings, TOutputCommitter& committer,
                   PathStyle style) {
-    if (!SourceFileExists(job.SourcePath)) return;
     const TOutputTarget target = EntryOutputTarget(job, settings, style);
+    committer.SettleIfInvolved(job.SourcePath, target);
+    if (!SourceFileExists(job.SourcePath)) return;
     if (!committer.ShouldWrite(job.Index, target)) return;
     const TEntryEstimate estimate = EstimateEntry(job.SourcePath, target, settings, style);
     if (estimate.Known) RequireMemory(job.SourcePath, estimate.MemoryBytes, std::nullopt);

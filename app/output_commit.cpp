@@ -1,5 +1,7 @@
 #include "app/output_commit.h"
 
+#include <limits.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -10,6 +12,20 @@
 #include "imagefiles/temporary_files.h"
 
 namespace corvane {
+
+namespace {
+
+// One spelling per file for comparing paths: links followed, the folder
+// made absolute. A file that does not exist yet is named by its folder.
+std::string ResolvedPath(const std::string& path) {
+    char buf[PATH_MAX];
+    if (::realpath(path.c_str(), buf)) return buf;
+    const std::string folder = ExtractFilePath(path, PathStyle::Native);
+    if (!::realpath(folder.empty() ? "." : folder.c_str(), buf)) return path;
+    return std::string(buf) + "/" + ExtractFileName(path, PathStyle::Native);
+}
+
+}  // namespace
 
 void TOutputCommitter::EnterFolder(const std::string& path) {
     const std::string folder = ExtractFilePath(path, PathStyle::Native);
@@ -44,13 +60,18 @@ bool TOutputCommitter::ShouldWrite(int index, const TOutputTarget& target) {
     throw EOutputExists(target.Path);
 }
 
-void TOutputCommitter::Commit(int index, AtomicFileWriter& writer) {
+bool TOutputCommitter::Commit(int index, AtomicFileWriter& writer) {
     // The new file is complete and on the disk before anything happens to
     // the old one.
-    if (writer.CommitIfAbsent()) return Remember(writer.TargetPath());
+    if (mode_ == TCommitMode::Overlapped) writer.DeferFolderFlush();
+    if (writer.CommitIfAbsent()) {
+        Remember(writer.TargetPath());
+        return true;
+    }
     if (WrittenByThisRun(writer.TargetPath())) {
         writer.Commit();
-        return Remember(writer.TargetPath());
+        Remember(writer.TargetPath());
+        return true;
     }
     switch (policy_) {
         case TExistingPolicy::Trash:
@@ -63,21 +84,78 @@ void TOutputCommitter::Commit(int index, AtomicFileWriter& writer) {
             break;
         case TExistingPolicy::Skip:
             host_.EntrySkipped(index, writer.Path(), kExistsReason);
-            return;
+            return false;
         case TExistingPolicy::Stop:
             throw EOutputExists(writer.Path());
     }
     Remember(writer.TargetPath());
+    return true;
+}
+
+TOutputCommitter::~TOutputCommitter() {
+    // Only after a failure that Run did not see: the helper threads are
+    // waited for, the pending output is dropped (its temporary file goes).
+    if (pending_ && pending_->Flushed.valid()) pending_->Flushed.wait();
+    if (folderFlush_.valid()) folderFlush_.wait();
+}
+
+void TOutputCommitter::Run(const std::function<void()>& entries) {
+    try {
+        entries();
+    } catch (...) {
+        Finish();
+        throw;
+    }
+    Finish();
+}
+
+void TOutputCommitter::Finish() {
+    Settle();
+    if (folderFlush_.valid()) folderFlush_.get();
+}
+
+void TOutputCommitter::Settle() {
+    if (!pending_) return;
+    TPending pending = std::move(*pending_);
+    pending_.reset();
+    pending.Flushed.get();  // a failed flush has removed its temporary file
+    const bool named = Commit(pending.Index, *pending.Writer);
+    if (folderFlush_.valid()) folderFlush_.get();  // it has had a whole entry's time
+    if (named)
+        folderFlush_ =
+            std::async(std::launch::async, [writer = std::move(pending.Writer)] { writer->FlushFolder(); });
+}
+
+void TOutputCommitter::Store(int index, std::unique_ptr<AtomicFileWriter> writer) {
+    if (mode_ == TCommitMode::Immediate) {
+        Commit(index, *writer);
+        return;
+    }
+    TPending pending;
+    pending.Index = index;
+    pending.Id = ResolvedPath(writer->TargetPath());
+    AtomicFileWriter* w = writer.get();
+    pending.Flushed = std::async(std::launch::async, [w] { w->Flush(); });
+    pending.Writer = std::move(writer);
+    pending_ = std::move(pending);
+}
+
+void TOutputCommitter::SettleIfInvolved(const std::string& sourcePath, const TOutputTarget& target) {
+    if (!pending_) return;
+    if (ResolvedPath(sourcePath) == pending_->Id ||
+        (target.Writer != TWriterKind::None && ResolvedPath(target.Path) == pending_->Id))
+        Settle();
 }
 
 void TOutputCommitter::Write(int index, const TBitmap& picture, const TOutputTarget& target, int quality,
                              bool progressive) {
     switch (target.Writer) {
         case TWriterKind::Bitmap: {
+            Settle();
             EnterFolder(target.Path);
-            AtomicFileWriter writer(target.Path);
-            WriteBitmap(picture, writer);
-            Commit(index, writer);
+            auto writer = std::make_unique<AtomicFileWriter>(target.Path);
+            WriteBitmap(picture, *writer);
+            Store(index, std::move(writer));
             break;
         }
         case TWriterKind::JPEG:
@@ -92,10 +170,11 @@ void TOutputCommitter::Write(int index, const TBitmap& picture, const TOutputTar
 void TOutputCommitter::WriteBytes(int index, const TOutputTarget& target,
                                   std::span<const std::uint8_t> bytes) {
     if (target.Writer == TWriterKind::None) return;
+    Settle();
     EnterFolder(target.Path);
-    AtomicFileWriter writer(target.Path);
-    writer.Write(bytes);
-    Commit(index, writer);
+    auto writer = std::make_unique<AtomicFileWriter>(target.Path);
+    writer->Write(bytes);
+    Store(index, std::move(writer));
 }
 
 }  // namespace corvane

@@ -188,8 +188,12 @@ void AtomicFileWriter::Finish() {
     tempName_.clear();
     committed_ = true;
     Close();
+    if (!deferFolderFlush_) FlushFolder();
+}
+
+void AtomicFileWriter::FlushFolder() {
     // The new name is on the disk only once its folder is.
-    if (::fsync(folderFd_) != 0) Fail(errno);
+    if (folderFd_ >= 0 && ::fsync(folderFd_) != 0) Fail(errno);
 }
 
 bool AtomicFileWriter::CommitIfAbsent() {

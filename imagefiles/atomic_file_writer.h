@@ -57,6 +57,12 @@ public:
     // the writer stays as it was (it may still be committed or dropped).
     bool CommitIfAbsent();
 
+    // The commits leave the folder's flush to FlushFolder, for a caller that
+    // runs it on another thread. Until then the new name may be lost in a
+    // crash (the old file, whole, is then found), never the content.
+    void DeferFolderFlush() { deferFolderFlush_ = true; }
+    void FlushFolder();
+
     const std::string& Path() const { return path_; }
     // The file replaced: the path, or what the symbolic link there names.
     const std::string& TargetPath() const { return target_; }
@@ -83,6 +89,7 @@ private:
     std::string tempName_;  // empty for an unnamed temporary file
     int signalSlot_ = -1;
     bool flushed_ = false;
+    bool deferFolderFlush_ = false;
     bool committed_ = false;
 };
 
