@@ -295,7 +295,7 @@ std::string BitmapHeaders(std::uint32_t width, std::uint32_t height, std::uint32
     const std::uint32_t stride = (width * 3 + 3) / 4 * 4;
     std::string b = "BM";
     const auto put = [&](std::uint32_t v, int n) {
-        for (int i = 0; i < n; ++i) b += static_cast<char>(v >> (8 * i));
+        for (int i = 0; i < n; ++i) b += static_cast<char>(i < 4 ? v >> (8 * i) : 0);
     };
     put(54 + stride * rows, 4), put(0, 4), put(54, 4);
     put(40, 4), put(width, 4), put(height, 4), put(1, 2), put(24, 2), put(0, 24);
