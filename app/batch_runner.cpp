@@ -5,6 +5,7 @@
 
 #include "app/batch_list_ops.h"
 #include "app/entry_conversion.h"
+#include "app/memory_budget.h"
 #include "app/output_commit.h"
 #include "imaging/errors.h"
 
@@ -92,8 +93,11 @@ TRunSummary RunBatch(TRunnerHost& host, const TConversionSettings& settings, Pat
                 const TOutputTarget target = EntryOutputTarget(job, settings, style);
                 TEntryOutcome outcome = NewOutcome(job, count, target);
                 TEncodedEntry encoded;
-                outcome.Reason = SkipBeforeReading(job, target, committer, settings, style);
+                TEntryEstimate estimate;
+                outcome.Reason = SkipBeforeReading(job, target, committer, settings, style, &estimate);
                 if (outcome.Reason.empty()) {
+                    // One at a time: only a picture the machine cannot hold at all is refused.
+                    if (estimate.Known) RequireMemory(job.SourcePath, estimate.MemoryBytes, std::nullopt);
                     encoded = EncodeEntry(job, settings, style);
                     FinishEntry(encoded, committer, outcome);
                 }

@@ -76,14 +76,16 @@ TOutputTarget EntryOutputTarget(const TEntryJob& job, const TConversionSettings&
 }
 
 std::string SkipBeforeReading(const TEntryJob& job, const TOutputTarget& target, TOutputCommitter& committer,
-                              const TConversionSettings& settings, PathStyle style) {
+                              const TConversionSettings& settings, PathStyle style,
+                              TEntryEstimate* estimate) {
     struct stat st {};
     if (::stat(job.SourcePath.c_str(), &st) != 0) return kMissingSourceReason;
     if (S_ISDIR(st.st_mode)) return kFolderSourceReason;
     // FIFOs and devices are not read: reading one could wait forever.
     if (!S_ISREG(st.st_mode)) return kMissingSourceReason;
     if (!committer.ShouldWrite(target)) return kExistsReason;
-    EstimateEntry(job.SourcePath, target, settings, style);
+    const TEntryEstimate header = EstimateEntry(job.SourcePath, target, settings, style);
+    if (estimate) *estimate = header;
     return {};
 }
 

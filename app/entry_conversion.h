@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/conversion_settings.h"
+#include "app/entry_estimate.h"
 #include "app/entry_outcome.h"
 #include "app/output_commit.h"
 #include "app/output_writer.h"
@@ -53,9 +54,11 @@ TOutputTarget EntryOutputTarget(const TEntryJob& job, const TConversionSettings&
 // thread that writes: a missing source, a folder or other non-file as the
 // source, or an existing output the settings leave alone. Empty when the
 // entry goes on; then the header has also been checked against the limits
-// (ELimitError). EOutputExists when the run is to stop at this entry.
+// (ELimitError) and `estimate`, when given, holds what the header says.
+// EOutputExists when the run is to stop at this entry.
 std::string SkipBeforeReading(const TEntryJob& job, const TOutputTarget& target, TOutputCommitter& committer,
-                              const TConversionSettings& settings, PathStyle style = PathStyle::Native);
+                              const TConversionSettings& settings, PathStyle style = PathStyle::Native,
+                              TEntryEstimate* estimate = nullptr);
 
 // Reads, converts and encodes the entry into the file's bytes (nothing is
 // written); both pictures are released before it returns.

@@ -1,5 +1,6 @@
 #include "app/entry_estimate.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "app/errors.h"
@@ -14,6 +15,50 @@ namespace {
 
 std::string Size(std::int64_t width, std::int64_t height) {
     return std::to_string(width) + " x " + std::to_string(height);
+}
+
+std::uint64_t RowBytes(std::int64_t width, int bitsPerPixel) {
+    return static_cast<std::uint64_t>((width * bitsPerPixel + 31) / 32 * 4);
+}
+
+std::uint64_t MemoryFor(const TPictureHeader& header, bool jpegSource, const TEntryEstimate& e,
+                        const TOutputTarget& target, const TConversionSettings& settings) {
+    const std::uint64_t pixels = static_cast<std::uint64_t>(e.Width * e.Height);
+    const std::uint64_t outPixels = static_cast<std::uint64_t>(e.OutputWidth * e.OutputHeight);
+    std::uint64_t total = 0;
+    int sourceBits = header.BitsPerPixel;
+    if (jpegSource) {
+        total += header.FileSize;  // read whole before decoding
+        const int components = std::max(1, header.BitsPerPixel / 8);
+        // A progressive stream is decoded from all its coefficients at once:
+        // two bytes per sample.
+        if (header.Progressive) total += pixels * 2 * static_cast<std::uint64_t>(components);
+        sourceBits = components == 1 ? 8 : 24;  // grey streams become indexed pictures
+    }
+    total += RowBytes(e.Width, sourceBits) * static_cast<std::uint64_t>(e.Height);
+
+    const int w = static_cast<int>(e.Width), h = static_cast<int>(e.Height);
+    const bool converted = ToneRequested(settings) || RotationRequested(settings, w, h);
+    // The transforms give 24-bit pictures, or 32-bit ones from 32-bit sources.
+    const int resultBits = converted ? std::max(24, sourceBits) : sourceBits;
+    if (converted) total += RowBytes(e.OutputWidth, resultBits) * static_cast<std::uint64_t>(e.OutputHeight);
+
+    switch (target.Writer) {
+        case TWriterKind::JPEG:
+            if (resultBits != 24)
+                total += RowBytes(e.OutputWidth, 24) * static_cast<std::uint64_t>(e.OutputHeight);
+            if (settings.Progressive) total += outPixels * 3;  // every coefficient, as when decoding
+            total += outPixels;                                // the stream: about a byte per pixel at most
+            break;
+        case TWriterKind::Bitmap:
+            // The parallel driver holds the whole file's bytes until its turn to write.
+            total += RowBytes(e.OutputWidth, resultBits) * static_cast<std::uint64_t>(e.OutputHeight);
+            break;
+        case TWriterKind::None:
+            break;
+    }
+    // The libraries' own working memory: rows, tables, Huffman buffers.
+    return total + (4u << 20);
 }
 
 }  // namespace
@@ -50,6 +95,7 @@ TEntryEstimate EstimateEntry(const std::string& sourcePath, const TOutputTarget&
         throw ELimitError("ファイル " + target.Path + " は JPEG で書けません: 画像 (" +
                           Size(estimate.OutputWidth, estimate.OutputHeight) + ") の 1 辺が JPEG の上限 " +
                           std::to_string(kMaxJPEGLibrarySide) + " 画素を超えます");
+    estimate.MemoryBytes = MemoryFor(*header, jpegSource, estimate, target, settings);
     return estimate;
 }
 

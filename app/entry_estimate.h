@@ -17,6 +17,11 @@ struct TEntryEstimate {
     bool Known = false;  // false: the header could not be read (the reader will say why)
     std::int64_t Width = 0, Height = 0;
     std::int64_t OutputWidth = 0, OutputHeight = 0;
+    // Everything the entry holds at its peak: the file's bytes, the decoder's
+    // buffers, the source picture, the result, the 24-bit copy the JPEG
+    // encoder makes of any other format and its coefficients, and the
+    // encoded output.
+    std::uint64_t MemoryBytes = 0;
 };
 
 // Reads the source's header (the reader is chosen by extension, as for

@@ -35,6 +35,13 @@ public:
     using ECorvaneError::ECorvaneError;
 };
 
+// An entry that needs more memory than the machine has available, refused
+// before it takes any: "メモリが足りません: ..." with the amounts.
+class EOutOfMemory : public ECorvaneError {
+public:
+    using ECorvaneError::ECorvaneError;
+};
+
 // A picture whose declared size is beyond what can be read, held or
 // written, refused before it is decoded; the message names the file, the
 // size and the limit.

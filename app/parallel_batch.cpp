@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <exception>
 #include <memory>
@@ -18,6 +19,7 @@
 #include "app/batch_runner.h"
 #include "app/entry_conversion.h"
 #include "app/entry_estimate.h"
+#include "app/memory_budget.h"
 #include "app/output_commit.h"
 
 namespace corvane {
@@ -45,7 +47,8 @@ struct TSlot {
     TEntryJob Job;
     std::set<std::string> OutputIds;  // the target's identities, when something is written
     std::chrono::steady_clock::time_point Start;
-    bool Queued = false;  // for a worker; otherwise Outcome is already complete
+    std::uint64_t Memory = 0;  // estimated from the header
+    bool Queued = false;       // for a worker; otherwise Outcome is already complete
     bool Done = false;
     bool Dropped = false;  // behind a failure that ends the run: never converted
     TEntryOutcome Outcome;
@@ -59,8 +62,14 @@ double MillisecondsSince(std::chrono::steady_clock::time_point start) {
 
 class TParallelRun {
 public:
-    TParallelRun(TRunnerHost& host, const TConversionSettings& settings, PathStyle style, int jobs)
-        : settings_(settings), style_(style), jobs_(jobs), committer_(host, settings.Existing) {}
+    TParallelRun(TRunnerHost& host, const TConversionSettings& settings, PathStyle style, int jobs,
+                 std::optional<std::uint64_t> memoryBudget)
+        : settings_(settings),
+          style_(style),
+          jobs_(jobs),
+          fixedBudget_(memoryBudget),
+          budget_(memoryBudget.value_or(AvailableMemory().value_or(UINT64_MAX))),
+          committer_(host, settings.Existing) {}
 
     // Runs entries 0 .. count-1 of the host's list, reporting each outcome
     // to the record in list order.
@@ -99,8 +108,11 @@ private:
             host.ProgressStep();
             host.ProgressRepaint();
             slot->Outcome = NewOutcome(slot->Job, count, target);
-            slot->Outcome.Reason = SkipBeforeReading(slot->Job, target, committer_, settings_, style_);
+            TEntryEstimate estimate;
+            slot->Outcome.Reason =
+                SkipBeforeReading(slot->Job, target, committer_, settings_, style_, &estimate);
             slot->Queued = slot->Outcome.Reason.empty();
+            if (estimate.Known) slot->Memory = estimate.MemoryBytes;
             // Only an entry that will write can be what a later entry reads.
             if (slot->Queued && target.Writer != TWriterKind::None)
                 slot->OutputIds = {target.Path, FolderResolved(target.Path)};
@@ -128,7 +140,8 @@ private:
 
     void Drive(TRunnerHost& host, int count, TRunRecord& record) {
         int next = 0;
-        bool ending = false;  // no further entry starts
+        bool ending = false;            // no further entry starts
+        std::unique_ptr<TSlot> staged;  // prepared, waiting for memory
         std::unique_lock lock(mutex_);
         for (;;) {
             // Entries left out before reading end at once, in their place, so
@@ -141,9 +154,14 @@ private:
                 lock.lock();
                 if (!goOn) EndHere(ending);
             }
+            if (staged && ending) staged.reset();  // behind a failure: never converted
+            if (staged && Admit(*staged, count)) {
+                Enter(std::move(staged));
+                continue;
+            }
             // Start before writing: the worker that has just finished would
             // otherwise stand idle for the whole write of the entry at the head.
-            if (!ending && next < count && CanStart(next, host)) {
+            if (!staged && !ending && next < count && CanStart(next, host)) {
                 lock.unlock();
                 if (host.StopRequested()) {
                     record.Stop();
@@ -153,16 +171,11 @@ private:
                 }
                 std::unique_ptr<TSlot> slot = Prepare(host, next, count);
                 lock.lock();
-                const bool queued = slot->Queued;
-                if (queued) {
-                    queue_.push_back(slot.get());
-                    ++running_;
-                }
-                window_.push_back(std::move(slot));
                 ++next;
-                // Workers are woken only for work: an entry left out before
-                // reading costs no thread switch.
-                if (queued) workReady_.notify_one();
+                if (slot->Queued)
+                    staged = std::move(slot);  // admitted above, when its memory fits
+                else
+                    Enter(std::move(slot));
                 continue;
             }
 
@@ -171,14 +184,48 @@ private:
                 window_.pop_front();
                 lock.unlock();
                 const bool goOn = Finish(*slot, count, record);
+                const std::uint64_t memory = slot->Queued ? slot->Memory : 0;
                 slot.reset();
                 lock.lock();
+                reserved_ -= memory;
                 if (!goOn) EndHere(ending);
                 continue;
             }
-            if (window_.empty() && (ending || next == count)) return;
+            if (window_.empty() && !staged && (ending || next == count)) return;
             slotDone_.wait(lock);
         }
+    }
+
+    // Called with the lock held: the slot takes its place in the window, and
+    // a worker is woken for it if it has work (an entry left out before
+    // reading costs no thread switch).
+    void Enter(std::unique_ptr<TSlot> slot) {
+        const bool queued = slot->Queued;
+        if (queued) {
+            reserved_ += slot->Memory;
+            queue_.push_back(slot.get());
+            ++running_;
+        }
+        window_.push_back(std::move(slot));
+        if (queued) workReady_.notify_one();
+    }
+
+    // Called with the lock held. An entry starts when its memory fits beside
+    // that of the entries in flight, so many jobs on big pictures wait for
+    // each other instead of being killed. Alone, it starts unless it cannot
+    // fit at all: then it fails with EOutOfMemory, the amounts named.
+    bool Admit(TSlot& slot, int count) {
+        if (reserved_ + slot.Memory <= budget_) return true;
+        // Until the entries holding memory have been written and let it go.
+        if (reserved_ > 0) return false;
+        try {
+            RequireMemory(slot.Job.SourcePath, slot.Memory, fixedBudget_);
+        } catch (...) {
+            slot.Outcome = FailedOutcome(slot.Index, count, slot.Job.SourcePath);
+            slot.Queued = false;
+            slot.Done = true;
+        }
+        return true;
     }
 
     // Called with the lock held: the run ends at the entry just finished;
@@ -241,6 +288,9 @@ private:
     const TConversionSettings& settings_;
     const PathStyle style_;
     const int jobs_;
+    const std::optional<std::uint64_t> fixedBudget_;  // given by the caller
+    const std::uint64_t budget_;                      // what the entries in flight may hold together
+    std::uint64_t reserved_ = 0;                      // their estimates
 
     TOutputCommitter committer_;  // used by the driving thread only
     std::mutex mutex_;
@@ -255,10 +305,12 @@ private:
 }  // namespace
 
 TRunSummary RunBatchParallel(TRunnerHost& host, const TConversionSettings& settings, int jobs,
-                             PathStyle style) {
-    if (jobs <= 1) return RunBatch(host, settings, style);
+                             PathStyle style, std::optional<std::uint64_t> memoryBudget) {
+    // One job is one worker too: the writing (and its flushes to the disk)
+    // then overlaps the next entry's decoding.
+    if (jobs < 1) jobs = 1;
     return RunBatchWith(host, settings, style, [&](TRunnerHost& h, int count, TRunRecord& record) {
-        TParallelRun run(h, settings, style, jobs);
+        TParallelRun run(h, settings, style, jobs, memoryBudget);
         run.Run(h, count, record);
     });
 }

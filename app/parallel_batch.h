@@ -6,9 +6,13 @@
 // at once. Outcomes reach the host in list order. After a failure that ends
 // the run no later entry starts and in-flight later entries are dropped
 // unwritten; the message is the one the sequential run shows. An entry left
-// out before its source is read never reaches a worker. The host is called
-// from the calling thread only.
+// out before its source is read never reaches a worker; an entry starts only
+// when its estimated memory fits beside that of the entries in flight. The
+// host is called from the calling thread only.
 #pragma once
+
+#include <cstdint>
+#include <optional>
 
 #include "app/conversion_settings.h"
 #include "app/entry_outcome.h"
@@ -18,7 +22,12 @@
 namespace corvane {
 
 // jobs <= 1 is the sequential RunBatch.
+// jobs < 1 counts as 1 (still one worker, so writing overlaps the next
+// entry). memoryBudget: what the entries in flight may hold together, by
+// their estimates (entry_estimate.h); by default the memory available when
+// the run starts.
 TRunSummary RunBatchParallel(TRunnerHost& host, const TConversionSettings& settings, int jobs,
-                             PathStyle style = PathStyle::Native);
+                             PathStyle style = PathStyle::Native,
+                             std::optional<std::uint64_t> memoryBudget = std::nullopt);
 
 }  // namespace corvane

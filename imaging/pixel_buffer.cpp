@@ -67,6 +67,15 @@ struct Cache {
             }
         return false;
     }
+
+    void Clear() {
+        std::lock_guard lock(mutex);
+        for (auto& b : blocks) {
+            std::free(b.data);
+            b = {};
+        }
+        bytes = 0;
+    }
 };
 
 // Never destroyed, so buffers freed during static destruction still find it.
@@ -117,5 +126,7 @@ void PixelBuffer::Release() {
     data_ = nullptr;
     size_ = capacity_ = 0;
 }
+
+void PixelBuffer::ReleaseCache() { TheCache().Clear(); }
 
 }  // namespace corvane

@@ -25,6 +25,9 @@ public:
     const std::uint8_t* data() const { return data_; }
     std::size_t size() const { return size_; }
 
+    // Drops every cached free block (tests, or when memory is wanted back).
+    static void ReleaseCache();
+
 private:
     void Release();
 

@@ -276,12 +276,28 @@ TEST_F(BatchRun, StaleTemporariesGoFromTheFoldersWrittenTo) {
     EXPECT_TRUE(std::filesystem::exists(dir / stale)) << "a folder the run does not write to is left alone";
 }
 
+TEST_F(BatchRun, AnEntryReadingThePreviousOutputFindsItWritten) {
+    // The previous output's flush may still be running: it takes its name first.
+    std::filesystem::create_directory(dir / "again");
+    const auto TrashedFiles = [] {
+        std::error_code ec;
+        return std::distance(std::filesystem::directory_iterator(testing::TrashFolder() + "/files", ec), {});
+    };
+    const auto trashedBefore = TrashedFiles();
+    host.List = {Entry(dir / "wide.bmp", Out()), Entry(Out() + "wide.bmp", dir / "again/"),
+                 Entry(dir / "tall.jpg", Out()), Entry(dir / "tall.jpg", Out())};
+    ASSERT_TRUE(RunBatch(host, Neutral())) << host.ErrorText;
+    EXPECT_EQ(ReadBytes(dir / "again/wide.bmp"), ReadBytes(dir / "wide.bmp")) << "a copy of a copy";
+    EXPECT_TRUE(host.Skipped.empty());
+    EXPECT_EQ(TrashedFiles(), trashedBefore) << "an output of this run is replaced, not trashed";
+}
+
 // A 24-bit bitmap file's headers declaring width x height, and `rows` rows of pixels.
 std::string BitmapHeaders(std::uint32_t width, std::uint32_t height, std::uint32_t rows) {
     const std::uint32_t stride = (width * 3 + 3) / 4 * 4;
     std::string b = "BM";
     const auto put = [&](std::uint32_t v, int n) {
-        for (int i = 0; i < n; ++i) b += static_cast<char>(v >> (8 * i));
+        for (int i = 0; i < n; ++i) b += static_cast<char>(i < 4 ? v >> (8 * i) : 0);
     };
     put(54 + stride * rows, 4), put(0, 4), put(54, 4);
     put(40, 4), put(width, 4), put(height, 4), put(1, 2), put(24, 2);
