@@ -1,13 +1,16 @@
 // corvane-batch: the batch runner from a shell. Runs a list file and/or the
 // given files into a folder with the window's options, printing the progress
-// lines on standard error. Exit status 0 when the run ends normally, 1 when it
-// ends at a failing entry, 2 when the command line or the list is refused
-// before anything is read or written.
+// lines, a warning for every entry that wrote nothing and every failure on
+// standard error, and the closing count on standard output. Exit status
+// (run_report.h): 0 everything written, 3 finished with entries that wrote
+// nothing, 1 a failure ended the run or entries failed, 2 the command line or
+// the list refused before anything is read or written.
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "app/batch_cli_host.h"
 #include "app/batch_entry.h"
 #include "app/batch_options.h"
 #include "app/batch_runner.h"
@@ -15,7 +18,6 @@
 #include "app/list_file.h"
 #include "app/memory_policy.h"
 #include "app/parallel_batch.h"
-#include "app/plain_runner_host.h"
 
 namespace {
 
@@ -41,11 +43,6 @@ void CheckListEntries(const std::string& listFile, const std::vector<std::string
     }
 }
 
-void Print(std::FILE* out, const std::string& text) {
-    std::fwrite(text.data(), 1, text.size(), out);
-    std::fflush(out);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -53,48 +50,40 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
 
     TBatchOptions options;
-    PlainRunnerHost host;
+    std::vector<std::string> list;
     try {
         options = ParseBatchOptions(args);
         if (options.Help) {
-            Print(stdout, BatchUsageText());
+            PrintText(stdout, BatchUsageText());
             return 0;
         }
         if (options.Version) {
-            Print(stdout, "corvane-batch " CORVANE_VERSION "\n");
+            PrintText(stdout, "corvane-batch " CORVANE_VERSION "\n");
             return 0;
         }
         ValidateSettings(options.Settings);
         if (!options.ListFile.empty()) {
-            host.List = ReadListFile(options.ListFile);
-            CheckListEntries(options.ListFile, host.List);
+            list = ReadListFile(options.ListFile);
+            CheckListEntries(options.ListFile, list);
         }
         const std::string dest = FullFolder(options.Destination);
         for (const auto& file : options.Files)
-            host.List.push_back(MakeEntry(FullFolder(ExtractFilePath(file, PathStyle::Native)),
-                                          ExtractFileName(file, PathStyle::Native), dest));
+            list.push_back(MakeEntry(FullFolder(ExtractFilePath(file, PathStyle::Native)),
+                                     ExtractFileName(file, PathStyle::Native), dest));
     } catch (const EUsageError& e) {
-        Print(stderr,
-              "corvane-batch: " + std::string(e.what()) + "\n(corvane-batch --help で使い方を表示します)\n");
-        return 2;
+        PrintText(stderr, "corvane-batch: " + std::string(e.what()) +
+                              "\n(corvane-batch --help で使い方を表示します)\n");
+        return kExitRefused;
     } catch (...) {
-        Print(stderr, "corvane-batch: " + FailureText() + "\n");
-        return 2;
+        PrintText(stderr, "corvane-batch: " + FailureText() + "\n");
+        return kExitRefused;
     }
 
-    if (!options.Quiet)
-        host.OnProgress = [](const std::string& line1, const std::string& line2) {
-            if (line1 != kPreparingText) Print(stderr, line1 + "\n" + line2 + "\n");
-        };
+    TBatchCliHost host(std::move(list), {.Quiet = options.Quiet});
     try {
-        if (!RunBatchParallel(host, options.Settings, EffectiveJobs(options.Settings))) {
-            Print(stderr, "corvane-batch: " + host.ErrorText + "\n");
-            return 1;
-        }
+        return host.Finish(RunBatchParallel(host, options.Settings, EffectiveJobs(options.Settings)));
     } catch (...) {
-        Print(stderr, "corvane-batch: " + FailureText() + "\n");
-        return 1;
+        PrintText(stderr, "corvane-batch: " + FailureText() + "\n");
+        return kExitFailed;
     }
-    Print(stdout, host.FinishedText + "\n");
-    return 0;
 }

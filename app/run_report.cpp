@@ -1,0 +1,78 @@
+#include "app/run_report.h"
+
+#include <limits.h>
+#include <stdlib.h>
+
+#include <functional>
+
+#include "app/paths.h"
+#include "imaging/errors.h"
+
+namespace corvane {
+
+namespace {
+
+std::string Counted(int index, int count) { return std::to_string(index + 1) + "/" + std::to_string(count); }
+
+}  // namespace
+
+std::string TRunReport::FailureLine(const TEntryOutcome& failure) {
+    return "corvane-batch: " + ErrorDisplayText(EntryLabel(failure) + ": " + failure.Reason);
+}
+
+std::string TRunReport::OutputIdentity(const std::string& path) {
+    const std::string folder = ExtractFilePath(path, PathStyle::Native);
+    auto it = folders_.find(folder);
+    if (it == folders_.end()) {
+        char buf[PATH_MAX];
+        const char* resolved = ::realpath(folder.empty() ? "." : folder.c_str(), buf);
+        it = folders_.emplace(folder, resolved ? std::string(resolved) + "/" : folder).first;
+    }
+    return it->second + ExtractFileName(path, PathStyle::Native);
+}
+
+std::vector<std::string> TRunReport::Add(const TEntryOutcome& outcome) {
+    const std::string warning = "corvane-batch: 警告: " + EntryLabel(outcome) + ": ";
+    switch (outcome.Status) {
+        case TEntryStatus::Failed:
+            return {FailureLine(outcome)};
+        case TEntryStatus::Skipped:
+            return {warning + outcome.Reason + " (元: " + outcome.Source + ", 出力: " + outcome.Output + ")"};
+        case TEntryStatus::Written:
+            break;
+    }
+    const std::uint64_t id = std::hash<std::string>{}(OutputIdentity(outcome.Output));
+    const auto [it, first] = written_.emplace(id, outcome.Index);
+    if (first) return {};
+    const std::string earlier = Counted(it->second, outcome.Count);
+    it->second = outcome.Index;
+    return {warning + "出力 " + outcome.Output + " は " + earlier +
+            " の出力と同じです; 後の項目の出力が残ります (元: " + outcome.Source + ")"};
+}
+
+std::string TRunReport::SummaryLine(const TRunSummary& summary, int entries, bool plan) const {
+    std::string line = plan                               ? "計画: 書き込む "
+                       : summary.End == TRunEnd::Finished ? "変換終了: 書き込み "
+                                                          : "変換中止: 書き込み ";
+    line += std::to_string(summary.Written) + (plan ? ", 飛ばす " : ", 飛ばした ") +
+            std::to_string(summary.Skipped) + ", 失敗 " + std::to_string(summary.Failed);
+    const int left = entries - summary.Written - summary.Skipped - summary.Failed;
+    if (summary.End != TRunEnd::Finished && left > 0) line += ", 未処理 " + std::to_string(left);
+    return line;
+}
+
+int TRunReport::ExitStatus(const TRunSummary& summary) {
+    switch (summary.End) {
+        case TRunEnd::Refused:
+            return kExitRefused;
+        case TRunEnd::Failed:
+        case TRunEnd::Stopped:
+            return kExitFailed;
+        case TRunEnd::Finished:
+            break;
+    }
+    if (summary.Failed > 0) return kExitFailed;
+    return summary.Skipped > 0 ? kExitIncomplete : kExitAllWritten;
+}
+
+}  // namespace corvane
