@@ -36,6 +36,7 @@ void TBatchCliHost::EntryDone(const TEntryOutcome& outcome) {
     for (const std::string& line : report_.Add(outcome)) lines += line + "\n";
     if (outcome.Status == TEntryStatus::Failed) lastFailure_ = TRunReport::FailureLine(outcome);
     if (!lines.empty()) PrintText(stderr, lines);
+    if (mode_.Plan) PrintText(stdout, TRunReport::PlanLine(outcome) + "\n");
 }
 
 void TBatchCliHost::ShowError(const std::string& text) {

@@ -63,11 +63,13 @@ std::vector<int> TRunRecord::FailedIndices() const {
     return indices;
 }
 
-TEntryOutcome FailedOutcome(int index, int count, const std::string& source) {
+TEntryOutcome FailedOutcome(int index, int count, const std::string& source, const TOutputTarget& target) {
     TEntryOutcome outcome;
     outcome.Index = index;
     outcome.Count = count;
     outcome.Source = source;
+    outcome.Output = target.Path;
+    outcome.Writer = target.Writer;
     outcome.Status = TEntryStatus::Failed;
     outcome.Reason = FailureMessage();
     return outcome;
@@ -83,24 +85,29 @@ TRunSummary RunBatch(TRunnerHost& host, const TConversionSettings& settings, Pat
             }
             const auto start = std::chrono::steady_clock::now();
             std::string source;
+            TOutputTarget target;
             try {
                 const TEntryJob job = PrepareEntry(h.ListEntry(i), i, count, settings, style);
                 source = job.SourcePath;
                 h.ProgressLines(job.ProgressLine, job.TargetLine);
                 h.ProgressStep();
                 h.ProgressRepaint();
-                const TOutputTarget target = EntryOutputTarget(job, settings, style);
+                target = EntryOutputTarget(job, settings, style);
                 TEntryOutcome outcome = NewOutcome(job, count, target);
                 TEncodedEntry encoded;
-                outcome.Reason = SkipBeforeReading(job, target, committer, settings, style);
-                if (outcome.Reason.empty()) {
-                    encoded = EncodeEntry(job, settings, style);
-                    FinishEntry(encoded, committer, outcome);
+                if (settings.Plan) {
+                    PlanEntry(job, target, committer, settings, outcome, style);
+                } else {
+                    outcome.Reason = SkipBeforeReading(job, target, committer, settings, style);
+                    if (outcome.Reason.empty()) {
+                        encoded = EncodeEntry(job, settings, style);
+                        FinishEntry(encoded, committer, outcome);
+                    }
                 }
                 outcome.Milliseconds = MillisecondsSince(start);
                 if (!record.Add(outcome)) return;
             } catch (...) {
-                TEntryOutcome failed = FailedOutcome(i, count, source);
+                TEntryOutcome failed = FailedOutcome(i, count, source, target);
                 failed.Milliseconds = MillisecondsSince(start);
                 if (!record.Add(failed)) return;
             }

@@ -38,6 +38,10 @@ struct TConversionSettings {
     int Jobs{};  // entries converted at once (0: auto); the files are those of one at a time
     TExistingPolicy Existing{};
     bool KeepGoing{};  // a failing entry is reported and the run goes on
+    // Each entry goes as far as the run decides what it does (its output,
+    // writer, what happens to an existing file, its header against the
+    // limits): nothing is decoded or written.
+    bool Plan{};
 };
 
 inline constexpr TColor kBackColor = clWhite;

@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
         return kExitRefused;
     }
 
-    TBatchCliHost host(std::move(list), {.Quiet = options.Quiet});
+    TBatchCliHost host(std::move(list), {.Quiet = options.Quiet, .Plan = options.Settings.Plan});
     try {
         return host.Finish(RunBatchParallel(host, options.Settings, EffectiveJobs(options.Settings)));
     } catch (...) {

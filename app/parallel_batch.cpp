@@ -91,10 +91,11 @@ private:
         slot->Index = index;
         slot->Start = std::chrono::steady_clock::now();
         std::string source;
+        TOutputTarget target;
         try {
             slot->Job = PrepareEntry(host.ListEntry(index), index, count, settings_, style_);
             source = slot->Job.SourcePath;
-            const TOutputTarget target = EntryOutputTarget(slot->Job, settings_, style_);
+            target = EntryOutputTarget(slot->Job, settings_, style_);
             host.ProgressLines(slot->Job.ProgressLine, slot->Job.TargetLine);
             host.ProgressStep();
             host.ProgressRepaint();
@@ -105,7 +106,7 @@ private:
             if (slot->Queued && target.Writer != TWriterKind::None)
                 slot->OutputIds = {target.Path, FolderResolved(target.Path)};
         } catch (...) {
-            slot->Outcome = FailedOutcome(index, count, source);
+            slot->Outcome = FailedOutcome(index, count, source, target);
         }
         slot->Done = !slot->Queued;
         return slot;
@@ -119,7 +120,8 @@ private:
                 if (slot.Error) std::rethrow_exception(slot.Error);
                 FinishEntry(slot.Result, committer_, slot.Outcome);
             } catch (...) {
-                slot.Outcome = FailedOutcome(slot.Index, count, slot.Job.SourcePath);
+                slot.Outcome = FailedOutcome(slot.Index, count, slot.Job.SourcePath,
+                                             {slot.Outcome.Output, slot.Outcome.Writer});
             }
         }
         slot.Outcome.Milliseconds = MillisecondsSince(slot.Start);
@@ -256,7 +258,8 @@ private:
 
 TRunSummary RunBatchParallel(TRunnerHost& host, const TConversionSettings& settings, int jobs,
                              PathStyle style) {
-    if (jobs <= 1) return RunBatch(host, settings, style);
+    // A plan reads no pictures: nothing to share out.
+    if (jobs <= 1 || settings.Plan) return RunBatch(host, settings, style);
     return RunBatchWith(host, settings, style, [&](TRunnerHost& h, int count, TRunRecord& record) {
         TParallelRun run(h, settings, style, jobs);
         run.Run(h, count, record);

@@ -17,7 +17,7 @@
 
 namespace corvane {
 
-// jobs <= 1 is the sequential RunBatch.
+// jobs <= 1, and a plan, is the sequential RunBatch.
 TRunSummary RunBatchParallel(TRunnerHost& host, const TConversionSettings& settings, int jobs,
                              PathStyle style = PathStyle::Native);
 

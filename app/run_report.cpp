@@ -14,7 +14,45 @@ namespace {
 
 std::string Counted(int index, int count) { return std::to_string(index + 1) + "/" + std::to_string(count); }
 
+const char* WriterName(TWriterKind writer) {
+    switch (writer) {
+        case TWriterKind::Bitmap:
+            return "BMP";
+        case TWriterKind::JPEG:
+            return "JPEG";
+        case TWriterKind::None:
+            break;
+    }
+    return "書き出し形式なし";
+}
+
+const char* ExistingText(TExistingAction action) {
+    switch (action) {
+        case TExistingAction::NewFile:
+            return "新しいファイル";
+        case TExistingAction::Trash:
+            return "既存のファイルはごみ箱へ";
+        case TExistingAction::Replace:
+            return "既存のファイルを置き換える";
+        case TExistingAction::ReplaceOwn:
+            return "先の項目の出力を置き換える";
+        case TExistingAction::Keep:
+            return "既存のファイルを残す";
+        case TExistingAction::Unknown:
+            break;
+    }
+    return "-";
+}
+
 }  // namespace
+
+std::string TRunReport::PlanLine(const TEntryOutcome& outcome) {
+    std::string what = outcome.Status == TEntryStatus::Written   ? "書き込む"
+                       : outcome.Status == TEntryStatus::Skipped ? "飛ばす (" + outcome.Reason + ")"
+                                                                 : "失敗 (" + outcome.Reason + ")";
+    return EntryLabel(outcome) + ": " + what + "; " + WriterName(outcome.Writer) + "; " +
+           ExistingText(outcome.Existing) + "; 元 " + outcome.Source + "; 出力 " + outcome.Output;
+}
 
 std::string TRunReport::FailureLine(const TEntryOutcome& failure) {
     return "corvane-batch: " + ErrorDisplayText(EntryLabel(failure) + ": " + failure.Reason);

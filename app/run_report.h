@@ -33,6 +33,8 @@ public:
 
     // "corvane-batch: 3/10 a.jpg: JPEG エラー #53."
     static std::string FailureLine(const TEntryOutcome& failure);
+    // An entry of --plan: "1/7 a.jpg: 書き込む; JPEG; 新しいファイル; 元 /in/a.jpg; 出力 /out/a.jpg".
+    static std::string PlanLine(const TEntryOutcome& outcome);
 
 private:
     std::string OutputIdentity(const std::string& path);
