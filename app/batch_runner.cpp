@@ -79,6 +79,7 @@ TRunSummary RunBatch(TRunnerHost& host, const TConversionSettings& settings, Pat
     return RunBatchWith(host, settings, style, [&](TRunnerHost& h, int count, TRunRecord& record) {
         TOutputCommitter committer(h, settings.Existing);
         for (int i = 0; i < count; ++i) {
+            if (!h.TakesEntry(i)) continue;
             if (h.StopRequested()) {
                 record.Stop();
                 return;
@@ -95,7 +96,10 @@ TRunSummary RunBatch(TRunnerHost& host, const TConversionSettings& settings, Pat
                 target = EntryOutputTarget(job, settings, style);
                 TEntryOutcome outcome = NewOutcome(job, count, target);
                 TEncodedEntry encoded;
-                if (settings.Plan) {
+                outcome.Reason = h.SkipReason(outcome);
+                if (!outcome.Reason.empty()) {
+                    // left out by the host
+                } else if (settings.Plan) {
                     PlanEntry(job, target, committer, settings, outcome, style);
                 } else {
                     outcome.Reason = SkipBeforeReading(job, target, committer, settings, style);

@@ -7,6 +7,7 @@
 // the list refused before anything is read or written.
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "app/list_file.h"
 #include "app/memory_policy.h"
 #include "app/parallel_batch.h"
+#include "app/settings_digest.h"
 
 namespace {
 
@@ -34,6 +36,13 @@ std::string FullFolder(const std::string& folder) {
 
 // The whole list is split before anything is read: an entry that cannot be
 // run refuses the run, naming its line.
+// Two names of one file, or one name twice.
+bool SameFile(const std::string& a, const std::string& b) {
+    if (a.empty() || b.empty()) return false;
+    std::error_code ec;
+    return a == b || std::filesystem::equivalent(a, b, ec);
+}
+
 void CheckListEntries(const std::string& listFile, const std::vector<std::string>& entries) {
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const std::size_t fields = SplitCommaText(entries[i]).size();
@@ -51,6 +60,7 @@ int main(int argc, char** argv) {
 
     TBatchOptions options;
     std::vector<std::string> list;
+    TBatchCliRecords records;
     try {
         options = ParseBatchOptions(args);
         if (options.Help) {
@@ -70,6 +80,15 @@ int main(int argc, char** argv) {
         for (const auto& file : options.Files)
             list.push_back(MakeEntry(FullFolder(ExtractFilePath(file, PathStyle::Native)),
                                      ExtractFileName(file, PathStyle::Native), dest));
+        records.SettingsDigest = SettingsDigest(options.Settings);
+        // The records are read before the manifest, which may be the same file, is opened.
+        const bool resumeIsManifest = !options.Resume.empty() && SameFile(options.Resume, options.Manifest);
+        if (!options.Resume.empty() && (!resumeIsManifest || std::filesystem::exists(options.Resume)))
+            records.Resume = TResumeRecords::Read(options.Resume, records.SettingsDigest);
+        else if (resumeIsManifest)
+            records.Resume = TResumeRecords{};  // the first of runs that resume each other
+        if (!options.Manifest.empty())
+            records.Manifest = std::make_unique<TManifestWriter>(options.Manifest, resumeIsManifest);
     } catch (const EUsageError& e) {
         PrintText(stderr, "corvane-batch: " + std::string(e.what()) +
                               "\n(corvane-batch --help で使い方を表示します)\n");
@@ -79,7 +98,12 @@ int main(int argc, char** argv) {
         return kExitRefused;
     }
 
-    TBatchCliHost host(std::move(list), {.Quiet = options.Quiet, .Plan = options.Settings.Plan});
+    TBatchCliHost host(std::move(list),
+                       {.Quiet = options.Quiet,
+                        .Plan = options.Settings.Plan,
+                        .ShardIndex = options.ShardIndex,
+                        .ShardCount = options.ShardCount},
+                       std::move(records));
     try {
         return host.Finish(RunBatchParallel(host, options.Settings, EffectiveJobs(options.Settings)));
     } catch (...) {

@@ -19,6 +19,8 @@ enum class TEntryStatus { Written, Skipped, Failed };
 inline constexpr const char* kMissingSourceReason = "ファイルがありません";
 inline constexpr const char* kFolderSourceReason = "フォルダです";
 inline constexpr const char* kNoWriterReason = "書き出す形式がありません";
+// A resumed run found the output an earlier run wrote, unchanged.
+inline constexpr const char* kResumedReason = "前回の実行で書き込み済み";
 
 // What happens to a file already at the output's name.
 enum class TExistingAction {

@@ -100,7 +100,9 @@ private:
             host.ProgressStep();
             host.ProgressRepaint();
             slot->Outcome = NewOutcome(slot->Job, count, target);
-            slot->Outcome.Reason = SkipBeforeReading(slot->Job, target, committer_, settings_, style_);
+            slot->Outcome.Reason = host.SkipReason(slot->Outcome);
+            if (slot->Outcome.Reason.empty())
+                slot->Outcome.Reason = SkipBeforeReading(slot->Job, target, committer_, settings_, style_);
             slot->Queued = slot->Outcome.Reason.empty();
             // Only an entry that will write can be what a later entry reads.
             if (slot->Queued && target.Writer != TWriterKind::None)
@@ -143,6 +145,7 @@ private:
                 lock.lock();
                 if (!goOn) EndHere(ending);
             }
+            while (next < count && !host.TakesEntry(next)) ++next;
             // Start before writing: the worker that has just finished would
             // otherwise stand idle for the whole write of the entry at the head.
             if (!ending && next < count && CanStart(next, host)) {

@@ -75,6 +75,10 @@ std::vector<std::string> TRunReport::Add(const TEntryOutcome& outcome) {
         case TEntryStatus::Failed:
             return {FailureLine(outcome)};
         case TEntryStatus::Skipped:
+            if (outcome.Reason == kResumedReason) {
+                ++resumed_;
+                break;
+            }
             return {warning + outcome.Reason + " (元: " + outcome.Source + ", 出力: " + outcome.Output + ")"};
         case TEntryStatus::Written:
             break;
@@ -92,14 +96,16 @@ std::string TRunReport::SummaryLine(const TRunSummary& summary, int entries, boo
     std::string line = plan                               ? "計画: 書き込む "
                        : summary.End == TRunEnd::Finished ? "変換終了: 書き込み "
                                                           : "変換中止: 書き込み ";
-    line += std::to_string(summary.Written) + (plan ? ", 飛ばす " : ", 飛ばした ") +
-            std::to_string(summary.Skipped) + ", 失敗 " + std::to_string(summary.Failed);
+    line += std::to_string(summary.Written);
+    if (resumed_ > 0) line += ", 前回書き込み済み " + std::to_string(resumed_);
+    line += (plan ? ", 飛ばす " : ", 飛ばした ") + std::to_string(summary.Skipped - resumed_) + ", 失敗 " +
+            std::to_string(summary.Failed);
     const int left = entries - summary.Written - summary.Skipped - summary.Failed;
     if (summary.End != TRunEnd::Finished && left > 0) line += ", 未処理 " + std::to_string(left);
     return line;
 }
 
-int TRunReport::ExitStatus(const TRunSummary& summary) {
+int TRunReport::ExitStatus(const TRunSummary& summary) const {
     switch (summary.End) {
         case TRunEnd::Refused:
             return kExitRefused;
@@ -110,7 +116,7 @@ int TRunReport::ExitStatus(const TRunSummary& summary) {
             break;
     }
     if (summary.Failed > 0) return kExitFailed;
-    return summary.Skipped > 0 ? kExitIncomplete : kExitAllWritten;
+    return summary.Skipped > resumed_ ? kExitIncomplete : kExitAllWritten;
 }
 
 }  // namespace corvane

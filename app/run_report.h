@@ -28,8 +28,9 @@ public:
 
     // "変換終了: 書き込み 98, 飛ばした 2, 失敗 0"; a run ended by a failure
     // also counts the entries never reached, out of `entries` in the run.
+    // Entries a resumed run found written are counted apart, and count as written.
     std::string SummaryLine(const TRunSummary& summary, int entries, bool plan) const;
-    static int ExitStatus(const TRunSummary& summary);
+    int ExitStatus(const TRunSummary& summary) const;
 
     // "corvane-batch: 3/10 a.jpg: JPEG エラー #53."
     static std::string FailureLine(const TEntryOutcome& failure);
@@ -43,6 +44,7 @@ private:
     // the first entry that wrote it: a million entries cost a few tens of MB.
     std::unordered_map<std::uint64_t, int> written_;
     std::unordered_map<std::string, std::string> folders_;  // as given -> resolved
+    int resumed_ = 0;
 };
 
 }  // namespace corvane
