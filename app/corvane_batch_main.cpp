@@ -20,6 +20,7 @@
 #include "app/memory_policy.h"
 #include "app/parallel_batch.h"
 #include "app/settings_digest.h"
+#include "app/shard_check.h"
 
 namespace {
 
@@ -80,6 +81,7 @@ int main(int argc, char** argv) {
         for (const auto& file : options.Files)
             list.push_back(MakeEntry(FullFolder(ExtractFilePath(file, PathStyle::Native)),
                                      ExtractFileName(file, PathStyle::Native), dest));
+        CheckShardsIndependent(list, options.Settings, options.ShardCount);
         records.SettingsDigest = SettingsDigest(options.Settings);
         // The records are read before the manifest, which may be the same file, is opened.
         const bool resumeIsManifest = !options.Resume.empty() && SameFile(options.Resume, options.Manifest);
