@@ -23,6 +23,21 @@ std::string FolderResolved(const std::string& path) {
 
 }  // namespace
 
+void TOutputCommitter::EnterFolder(const std::string& path) {
+    const std::string folder = ExtractFilePath(path, PathStyle::Native);
+    if (folders_.insert(folder).second) RemoveStaleTemporaries(folder);
+}
+
+bool TOutputCommitter::WrittenByThisRun(const std::string& path) const {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && written_.count({st.st_dev, st.st_ino});
+}
+
+void TOutputCommitter::Remember(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) written_.insert({st.st_dev, st.st_ino});
+}
+
 void TOutputCommitter::PlanWrite(const TOutputTarget& target) {
     if (target.Writer != TWriterKind::None) planned_.insert(FolderResolved(target.Path));
 }
@@ -48,21 +63,6 @@ TExistingAction TOutputCommitter::ActionFor(const TOutputTarget& target) const {
             break;
     }
     return TExistingAction::Keep;
-}
-
-void TOutputCommitter::EnterFolder(const std::string& path) {
-    const std::string folder = ExtractFilePath(path, PathStyle::Native);
-    if (folders_.insert(folder).second) RemoveStaleTemporaries(folder);
-}
-
-bool TOutputCommitter::WrittenByThisRun(const std::string& path) const {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && written_.count({st.st_dev, st.st_ino});
-}
-
-void TOutputCommitter::Remember(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) written_.insert({st.st_dev, st.st_ino});
 }
 
 bool TOutputCommitter::ShouldWrite(const TOutputTarget& target) {
