@@ -116,7 +116,7 @@ void TBatchCliHost::MoveToTrash(const std::string& path) { MoveToDesktopTrash(pa
 
 int TBatchCliHost::Finish(const TRunSummary& summary) {
     bool recorded = !manifestFailed_;
-    if (records_.Manifest) {
+    if (records_.Manifest && recorded) {
         try {
             records_.Manifest->Close();
         } catch (...) {

@@ -146,7 +146,8 @@ TManifestWriter::~TManifestWriter() {
 }
 
 void TManifestWriter::Sync() {
-    if (::fdatasync(fd_) != 0) Fail(path_, errno);
+    // EINVAL: a pipe or terminal (--manifest /dev/stdout), which has no disk to be on.
+    if (::fdatasync(fd_) != 0 && errno != EINVAL) Fail(path_, errno);
     lastSync_ = std::chrono::steady_clock::now();
 }
 
@@ -167,7 +168,7 @@ void TManifestWriter::Close() {
     if (fd_ < 0) return;
     const int fd = fd_;
     fd_ = -1;
-    const bool synced = ::fdatasync(fd) == 0;
+    const bool synced = ::fdatasync(fd) == 0 || errno == EINVAL;
     const int error = errno;
     if (::close(fd) != 0 || !synced) Fail(path_, synced ? errno : error);
 }

@@ -144,6 +144,25 @@ TEST_F(BatchManifest, ATornLastLineIsIgnoredAndClosed) {
     EXPECT_EQ(unreadable, 1u) << "only the torn line";
 }
 
+// Without its records a run cannot be resumed: it ends at the first record
+// that cannot be written. Records can also stream to a pipe.
+TEST_F(BatchManifest, ARecordThatCannotBeWrittenEndsTheRun) {
+    const std::string out = dir / "out";
+    std::filesystem::create_directory(out);
+    const std::string files =
+        " --dest " + out + " " + (dir / "p0.jpg") + " " + (dir / "p1.bmp") + " " + (dir / "p2.jpg");
+    const CliResult full = Run("-q -j 1 --manifest /dev/full" + files);
+    EXPECT_EQ(full.status, 1);
+    EXPECT_EQ(full.err, "corvane-batch: ファイル /dev/full に書き込めません: No space left on device.\n");
+    EXPECT_EQ(full.out, "変換中止: 書き込み 1, 飛ばした 0, 失敗 0, 未処理 2\n");
+    EXPECT_EQ(Files(out).size(), 1u);
+
+    const CliResult piped =
+        Shell("{ " + std::string(CORVANE_BATCH_EXE) + " -q --existing replace --manifest /dev/stdout" +
+              files + " | grep -c '\"status\":\"written\"'; }");
+    EXPECT_EQ(piped.out, "3\n") << piped.err;
+}
+
 TEST_F(BatchManifest, RefusedBeforeAnythingIsWritten) {
     const std::string out = dir / "out";
     std::filesystem::create_directory(out);
