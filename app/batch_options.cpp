@@ -111,6 +111,17 @@ const TOptionRow* FindRow(const std::string& name, bool& negated) {
 
 }  // namespace
 
+bool ParseShard(const std::string& text, int& index, int& count) {
+    const std::size_t slash = text.find('/');
+    if (slash == std::string::npos) return false;
+    const std::string i = text.substr(0, slash), n = text.substr(slash + 1);
+    const auto digits = [](const std::string& t) {
+        return !t.empty() && t.find_first_not_of("0123456789") == std::string::npos;
+    };
+    if (!digits(i) || !digits(n) || !ParseInteger(i, index) || !ParseInteger(n, count)) return false;
+    return count >= 1 && count <= kMaxShards && index >= 0 && index < count;
+}
+
 bool ParseInteger(const std::string& text, int& value) {
     TNumberText n;
     long long v = 0;
@@ -136,8 +147,12 @@ bool ParseTenths(const std::string& text, int& tenths) {
 TBatchOptions ParseBatchOptions(const std::vector<std::string>& args) {
     TBatchOptions o;
     // Options of the program itself; every conversion setting is a row of the option table.
+    std::string shard;
     const std::map<std::string, std::string*> ownWithValue{{"--list", &o.ListFile},
-                                                           {"--dest", &o.Destination}};
+                                                           {"--dest", &o.Destination},
+                                                           {"--manifest", &o.Manifest},
+                                                           {"--resume", &o.Resume},
+                                                           {"--shard", &shard}};
     const std::map<std::string, bool*> ownSwitches{
         {"--quiet", &o.Quiet}, {"--help", &o.Help}, {"--version", &o.Version}};
     const std::map<std::string, std::string> shortNames{
@@ -187,6 +202,7 @@ TBatchOptions ParseBatchOptions(const std::vector<std::string>& args) {
             if (i + 1 >= args.size()) throw EUsageError(name + " の値がありません");
             value = args[++i];  // taken as it is, so "--angle -90.0" works
         }
+        if (!row && value.empty()) throw EUsageError(name + " の値が空です");
         if (!row)
             *ownWithValue.at(name) = value;
         else if (row->Kind == TOptionKind::Text)
@@ -199,6 +215,12 @@ TBatchOptions ParseBatchOptions(const std::vector<std::string>& args) {
             row->Set(o.Settings, NumberOption(*row, value));
     }
     if (o.Help || o.Version) return o;
+    if (!shard.empty() && !ParseShard(shard, o.ShardIndex, o.ShardCount))
+        Refuse("--shard", shard,
+               "I/N (0 <= I < N, N <= " + std::to_string(kMaxShards) + ") で指定してください");
+    if (o.Settings.Plan && !o.Manifest.empty())
+        throw EUsageError("--plan は何も書かないので --manifest とは使えません");
+
     if (!o.Files.empty() && o.Destination.empty())
         throw EUsageError("ファイルを変換するには --dest で保存先フォルダを指定してください");
     if (!o.Destination.empty() && o.Files.empty())
@@ -225,17 +247,34 @@ std::string BatchUsageText() {
 )";
     text += line("--list FILE", "一括操作リスト (CSV) を変換する");
     text += line("--dest DIR", "FILE... を DIR に変換する");
+    text += line("--manifest FILE", "項目ごとの結果を終わった順に FILE へ JSON Lines で記録する");
+    text += line("--resume FILE",
+                 "FILE (--manifest の記録) で書き込み済みの項目のうち, 出力の SHA-256, 元の大きさと"
+                 "更新時刻, 出力を決める設定が変わらないものを飛ばす");
+    text += line("--shard I/N",
+                 "リストの番号 (0 から) を N で割った余りが I の項目だけを変換する "
+                 "(進行状況の番号はリスト全体のもの)");
     for (const TOptionRow& row : OptionTable()) text += line(OptionSynopsis(row), OptionDescription(row));
-    text += line("-q, --quiet", "進行状況を表示しない");
+    text += line("-q, --quiet", "進行状況を表示しない (警告と失敗は表示する)");
     text += line("-h, --help", "この説明");
     text += line("--version", "版を表示する");
     text += R"(
 オン・オフの設定は --name でオン, --no-name でオフです。-j N は --jobs N と同じです。
 --format は大文字・小文字を問わず, 拡張子の "." は省けます (jpg, .JPG は .jpg)。
 数値の小数点は "." です。値は --name VALUE または --name=VALUE で指定します。
-進行状況は標準エラーに、"変換終了" は標準出力に出ます。
-終了コード: 0 変換終了, 1 変換中の失敗 (失敗した項目で終了し, それより前の出力は残る),
-            2 オプション・リストの誤り (何も読み書きしない)。
+進行状況, 警告 (何も書かなかった項目, 同じ出力に二度書いた項目) と失敗は標準エラーに,
+最後の集計行 ("変換終了: 書き込み 98, 飛ばした 2, 失敗 0") は標準出力に出ます。
+終了コード:
+  0  すべての項目を書き込んだ (項目がないときも)
+  1  失敗した項目がある: 失敗した項目で変換を終えた (それより前の出力は残る),
+     または --keep-going で最後まで進み, 失敗した項目があった
+     (--manifest のファイルに書けなくなったときも, そこで終えて 1)
+  2  オプションかリストの誤り: 何も読み書きしていない
+  3  最後まで進み失敗はないが, 書き込まなかった項目がある (元のファイルがない,
+     フォルダ, 書き出す形式がない, --existing skip で既存のファイルを残した)
+--resume で飛ばした項目は書き込んだ項目と数えます。
+--plan は変換と同じ判断で項目ごとの計画を標準出力に出し, 同じ警告を出して, 変換した場合の
+終了コードで終わります (画像の中身の壊れは読むまで分かりません)。
 )";
     return text;
 }

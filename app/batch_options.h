@@ -22,13 +22,18 @@ struct TBatchOptions {
     std::string ListFile;            // --list, empty when not given
     std::string Destination;         // --dest
     std::vector<std::string> Files;  // converted into Destination
+    std::string Manifest;            // --manifest: a JSON Lines record per entry
+    std::string Resume;              // --resume: a manifest of an earlier run
+    int ShardIndex = 0;              // --shard I/N
+    int ShardCount = 1;
     bool Quiet = false;
     bool Help = false;
     bool Version = false;
 };
 
 // Throws EUsageError for an unknown option, a missing or unreadable value, a
-// value out of its range, or files without --dest.
+// value out of its range, files without --dest, a shard that is not I/N
+// with 0 <= I < N, or a plan with a manifest.
 TBatchOptions ParseBatchOptions(const std::vector<std::string>& args);
 
 // Strict number grammar: optional sign, digits, optionally "." and digits.
@@ -38,6 +43,10 @@ bool ParseInteger(const std::string& text, int& value);
 // A decimal with at most one significant decimal place, as tenths: "1.8" ->
 // 18, "-30" -> -300, "2.50" -> 25; "1.85" is refused.
 bool ParseTenths(const std::string& text, int& tenths);
+
+// "I/N" of --shard: digits only, 0 <= I < N <= kMaxShards.
+inline constexpr int kMaxShards = 1'000'000;
+bool ParseShard(const std::string& text, int& index, int& count);
 
 std::string BatchUsageText();
 

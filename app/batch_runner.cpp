@@ -64,11 +64,13 @@ std::vector<int> TRunRecord::FailedIndices() const {
     return indices;
 }
 
-TEntryOutcome FailedOutcome(int index, int count, const std::string& source) {
+TEntryOutcome FailedOutcome(int index, int count, const std::string& source, const TOutputTarget& target) {
     TEntryOutcome outcome;
     outcome.Index = index;
     outcome.Count = count;
     outcome.Source = source;
+    outcome.Output = target.Path;
+    outcome.Writer = target.Writer;
     outcome.Status = TEntryStatus::Failed;
     outcome.Reason = FailureMessage();
     return outcome;
@@ -78,33 +80,42 @@ TRunSummary RunBatch(TRunnerHost& host, const TConversionSettings& settings, Pat
     return RunBatchWith(host, settings, style, [&](TRunnerHost& h, int count, TRunRecord& record) {
         TOutputCommitter committer(h, settings.Existing);
         for (int i = 0; i < count; ++i) {
+            if (!h.TakesEntry(i)) continue;
             if (h.StopRequested()) {
                 record.Stop();
                 return;
             }
             const auto start = std::chrono::steady_clock::now();
             std::string source;
+            TOutputTarget target;
             try {
                 const TEntryJob job = PrepareEntry(h.ListEntry(i), i, count, settings, style);
                 source = job.SourcePath;
                 h.ProgressLines(job.ProgressLine, job.TargetLine);
                 h.ProgressStep();
                 h.ProgressRepaint();
-                const TOutputTarget target = EntryOutputTarget(job, settings, style);
+                target = EntryOutputTarget(job, settings, style);
                 TEntryOutcome outcome = NewOutcome(job, count, target);
                 TEncodedEntry encoded;
                 TEntryEstimate estimate;
-                outcome.Reason = SkipBeforeReading(job, target, committer, settings, style, &estimate);
-                if (outcome.Reason.empty()) {
-                    // One at a time: only a picture the machine cannot hold at all is refused.
-                    if (estimate.Known) RequireMemory(job.SourcePath, estimate.MemoryBytes, std::nullopt);
-                    encoded = EncodeEntry(job, settings, style);
-                    FinishEntry(encoded, committer, outcome);
+                outcome.Reason = h.SkipReason(outcome);
+                if (!outcome.Reason.empty()) {
+                    // left out by the host
+                } else if (settings.Plan) {
+                    PlanEntry(job, target, committer, settings, outcome, style);
+                } else {
+                    outcome.Reason = SkipBeforeReading(job, target, committer, settings, style, &estimate);
+                    if (outcome.Reason.empty()) {
+                        // One at a time: only a picture the machine cannot hold at all is refused.
+                        if (estimate.Known) RequireMemory(job.SourcePath, estimate.MemoryBytes, std::nullopt);
+                        encoded = EncodeEntry(job, settings, style);
+                        FinishEntry(encoded, committer, outcome);
+                    }
                 }
                 outcome.Milliseconds = MillisecondsSince(start);
                 if (!record.Add(outcome)) return;
             } catch (...) {
-                TEntryOutcome failed = FailedOutcome(i, count, source);
+                TEntryOutcome failed = FailedOutcome(i, count, source, target);
                 failed.Milliseconds = MillisecondsSince(start);
                 if (!record.Add(failed)) return;
             }

@@ -18,6 +18,7 @@
 
 #include "app/conversion_settings.h"
 #include "app/entry_outcome.h"
+#include "app/output_writer.h"
 #include "app/paths.h"
 #include "app/runner_host.h"
 
@@ -60,8 +61,9 @@ private:
 };
 
 // The outcome of an entry whose preparing or converting failed: the current
-// exception's text.
-TEntryOutcome FailedOutcome(int index, int count, const std::string& source);
+// exception's text, and the output when it had been named.
+TEntryOutcome FailedOutcome(int index, int count, const std::string& source,
+                            const TOutputTarget& target = {});
 
 // The run around a given loop over entries 0 .. count-1 (called only when
 // the list has entries). The loop reports progress through the host and each

@@ -45,6 +45,10 @@ struct TConversionSettings {
     TMetadataMode Metadata{};
     TIccMode Icc{};
     TOrientationMode Orientation{};
+    // Each entry goes as far as the run decides what it does (its output,
+    // writer, what happens to an existing file, its header against the
+    // limits): nothing is decoded or written.
+    bool Plan{};
 };
 
 inline constexpr TColor kBackColor = clWhite;

@@ -1,13 +1,17 @@
 // corvane-batch: the batch runner from a shell. Runs a list file and/or the
 // given files into a folder with the window's options, printing the progress
-// lines on standard error. Exit status 0 when the run ends normally, 1 when it
-// ends at a failing entry, 2 when the command line or the list is refused
-// before anything is read or written.
+// lines, a warning for every entry that wrote nothing and every failure on
+// standard error, and the closing count on standard output. Exit status
+// (run_report.h): 0 everything written, 3 finished with entries that wrote
+// nothing, 1 a failure ended the run or entries failed, 2 the command line or
+// the list refused before anything is read or written.
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/batch_cli_host.h"
 #include "app/batch_entry.h"
 #include "app/batch_options.h"
 #include "app/batch_runner.h"
@@ -15,7 +19,8 @@
 #include "app/list_file.h"
 #include "app/memory_policy.h"
 #include "app/parallel_batch.h"
-#include "app/plain_runner_host.h"
+#include "app/settings_digest.h"
+#include "app/shard_check.h"
 
 namespace {
 
@@ -32,6 +37,13 @@ std::string FullFolder(const std::string& folder) {
 
 // The whole list is split before anything is read: an entry that cannot be
 // run refuses the run, naming its line.
+// Two names of one file, or one name twice.
+bool SameFile(const std::string& a, const std::string& b) {
+    if (a.empty() || b.empty()) return false;
+    std::error_code ec;
+    return a == b || std::filesystem::equivalent(a, b, ec);
+}
+
 void CheckListEntries(const std::string& listFile, const std::vector<std::string>& entries) {
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const std::size_t fields = SplitCommaText(entries[i]).size();
@@ -41,11 +53,6 @@ void CheckListEntries(const std::string& listFile, const std::vector<std::string
     }
 }
 
-void Print(std::FILE* out, const std::string& text) {
-    std::fwrite(text.data(), 1, text.size(), out);
-    std::fflush(out);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -53,48 +60,56 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
 
     TBatchOptions options;
-    PlainRunnerHost host;
+    std::vector<std::string> list;
+    TBatchCliRecords records;
     try {
         options = ParseBatchOptions(args);
         if (options.Help) {
-            Print(stdout, BatchUsageText());
+            PrintText(stdout, BatchUsageText());
             return 0;
         }
         if (options.Version) {
-            Print(stdout, "corvane-batch " CORVANE_VERSION "\n");
+            PrintText(stdout, "corvane-batch " CORVANE_VERSION "\n");
             return 0;
         }
         ValidateSettings(options.Settings);
         if (!options.ListFile.empty()) {
-            host.List = ReadListFile(options.ListFile);
-            CheckListEntries(options.ListFile, host.List);
+            list = ReadListFile(options.ListFile);
+            CheckListEntries(options.ListFile, list);
         }
         const std::string dest = FullFolder(options.Destination);
         for (const auto& file : options.Files)
-            host.List.push_back(MakeEntry(FullFolder(ExtractFilePath(file, PathStyle::Native)),
-                                          ExtractFileName(file, PathStyle::Native), dest));
+            list.push_back(MakeEntry(FullFolder(ExtractFilePath(file, PathStyle::Native)),
+                                     ExtractFileName(file, PathStyle::Native), dest));
+        CheckShardsIndependent(list, options.Settings, options.ShardCount);
+        records.SettingsDigest = SettingsDigest(options.Settings);
+        // The records are read before the manifest, which may be the same file, is opened.
+        const bool resumeIsManifest = !options.Resume.empty() && SameFile(options.Resume, options.Manifest);
+        if (!options.Resume.empty() && (!resumeIsManifest || std::filesystem::exists(options.Resume)))
+            records.Resume = TResumeRecords::Read(options.Resume, records.SettingsDigest);
+        else if (resumeIsManifest)
+            records.Resume = TResumeRecords{};  // the first of runs that resume each other
+        if (!options.Manifest.empty())
+            records.Manifest = std::make_unique<TManifestWriter>(options.Manifest, resumeIsManifest);
     } catch (const EUsageError& e) {
-        Print(stderr,
-              "corvane-batch: " + std::string(e.what()) + "\n(corvane-batch --help で使い方を表示します)\n");
-        return 2;
+        PrintText(stderr, "corvane-batch: " + std::string(e.what()) +
+                              "\n(corvane-batch --help で使い方を表示します)\n");
+        return kExitRefused;
     } catch (...) {
-        Print(stderr, "corvane-batch: " + FailureText() + "\n");
-        return 2;
+        PrintText(stderr, "corvane-batch: " + FailureText() + "\n");
+        return kExitRefused;
     }
 
-    if (!options.Quiet)
-        host.OnProgress = [](const std::string& line1, const std::string& line2) {
-            if (line1 != kPreparingText) Print(stderr, line1 + "\n" + line2 + "\n");
-        };
+    TBatchCliHost host(std::move(list),
+                       {.Quiet = options.Quiet,
+                        .Plan = options.Settings.Plan,
+                        .ShardIndex = options.ShardIndex,
+                        .ShardCount = options.ShardCount},
+                       std::move(records));
     try {
-        if (!RunBatchParallel(host, options.Settings, EffectiveJobs(options.Settings))) {
-            Print(stderr, "corvane-batch: " + host.ErrorText + "\n");
-            return 1;
-        }
+        return host.Finish(RunBatchParallel(host, options.Settings, EffectiveJobs(options.Settings)));
     } catch (...) {
-        Print(stderr, "corvane-batch: " + FailureText() + "\n");
-        return 1;
+        PrintText(stderr, "corvane-batch: " + FailureText() + "\n");
+        return kExitFailed;
     }
-    Print(stdout, host.FinishedText + "\n");
-    return 0;
 }

@@ -111,14 +111,33 @@ void FinishEntry(const TEncodedEntry& encoded, TOutputCommitter& committer, TEnt
         outcome.Reason = kNoWriterReason;
         return;
     }
+    outcome.Existing = committer.ActionFor(encoded.Target);
     if (!committer.WriteBytes(encoded.Target, encoded.Bytes)) {
         outcome.Status = TEntryStatus::Skipped;
         outcome.Reason = kExistsReason;
+        outcome.Existing = TExistingAction::Keep;
         return;
     }
     outcome.Status = TEntryStatus::Written;
     outcome.Bytes = encoded.Bytes.size();
     outcome.Data = encoded.Bytes;
+}
+
+void PlanEntry(const TEntryJob& job, const TOutputTarget& target, TOutputCommitter& committer,
+               const TConversionSettings& settings, TEntryOutcome& outcome, PathStyle style) {
+    if (!committer.Planned(job.SourcePath))
+        outcome.Reason = SkipBeforeReading(job, target, committer, settings, style);
+    else if (!committer.ShouldWrite(target))  // the source is an earlier entry's output
+        outcome.Reason = kExistsReason;
+    if (outcome.Reason == kExistsReason) outcome.Existing = TExistingAction::Keep;
+    if (!outcome.Reason.empty()) return;
+    if (target.Writer == TWriterKind::None) {
+        outcome.Reason = kNoWriterReason;
+        return;
+    }
+    outcome.Existing = committer.ActionFor(target);
+    committer.PlanWrite(target);
+    outcome.Status = TEntryStatus::Written;
 }
 
 TEntryOutcome NewOutcome(const TEntryJob& job, int count, const TOutputTarget& target) {
@@ -127,6 +146,7 @@ TEntryOutcome NewOutcome(const TEntryJob& job, int count, const TOutputTarget& t
     outcome.Count = count;
     outcome.Source = job.SourcePath;
     outcome.Output = target.Path;
+    outcome.Writer = target.Writer;
     return outcome;
 }
 

@@ -75,6 +75,15 @@ TEncodedEntry EncodeEntry(const TEntryJob& job, const TConversionSettings& setti
 // when there is no writer or the existing file is left alone).
 void FinishEntry(const TEncodedEntry& encoded, TOutputCommitter& committer, TEntryOutcome& outcome);
 
+// The entry in a plan (settings.Plan): the run's decisions up to the read,
+// then written (what the run would write), or skipped or failed as the run
+// would be before reading. The output counts as written from here on, so a
+// later entry writing the same name replaces it and one reading it finds it.
+// What decoding alone can find (a damaged picture) is not foreseen.
+void PlanEntry(const TEntryJob& job, const TOutputTarget& target, TOutputCommitter& committer,
+               const TConversionSettings& settings, TEntryOutcome& outcome,
+               PathStyle style = PathStyle::Native);
+
 // The outcome's fields known from the job alone.
 TEntryOutcome NewOutcome(const TEntryJob& job, int count, const TOutputTarget& target);
 

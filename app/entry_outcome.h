@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "app/output_writer.h"
+
 namespace corvane {
 
 enum class TEntryStatus { Written, Skipped, Failed };
@@ -17,12 +19,26 @@ enum class TEntryStatus { Written, Skipped, Failed };
 inline constexpr const char* kMissingSourceReason = "ファイルがありません";
 inline constexpr const char* kFolderSourceReason = "フォルダです";
 inline constexpr const char* kNoWriterReason = "書き出す形式がありません";
+// A resumed run found the output an earlier run wrote, unchanged.
+inline constexpr const char* kResumedReason = "前回の実行で書き込み済み";
+
+// What happens to a file already at the output's name.
+enum class TExistingAction {
+    Unknown,     // not decided: the entry did not get that far
+    NewFile,     // nothing there
+    Trash,       // moved to the desktop trash, then replaced
+    Replace,     // replaced
+    ReplaceOwn,  // an output of an earlier entry of this run, replaced
+    Keep,        // left as it is, the entry skipped
+};
 
 struct TEntryOutcome {
     int Index = 0;  // in the batch list, 0-based
     int Count = 0;  // entries in the list
     std::string Source;
     std::string Output;  // the file written, or the one that would have been
+    TWriterKind Writer = TWriterKind::None;
+    TExistingAction Existing = TExistingAction::Unknown;
     TEntryStatus Status = TEntryStatus::Skipped;
     std::string Reason;  // skipped: why; failed: the failure's text
     // What was dropped on the way without failing the entry (damaged metadata).

@@ -134,7 +134,7 @@ constexpr TOptionRow kRows[] = {
      .Help = "保存形式",
      .Choices = kSaveFormatItems,
      .DefaultText = "AUTO",
-     .Note = "; ほかの文字列はそのまま使われ, 何も書かれません",
+     .Note = "; ほかの値は受け付けません",
      .TextField = &S::SaveFormat},
     {.Id = TOptionId::NameCase,
      .Kind = TOptionKind::Choice,
@@ -171,6 +171,7 @@ constexpr TOptionRow kRows[] = {
      .Default = 0,
      .Choices = kExistingChoices,
      .Place = TOptionPlace::SettingsMenu,
+     .RunPolicy = true,
      .Get = [](const S& s) { return static_cast<int>(s.Existing); },
      .Set = [](S& s, int v) { s.Existing = static_cast<TExistingPolicy>(v); }},
     {.Id = TOptionId::KeepGoing,
@@ -180,6 +181,7 @@ constexpr TOptionRow kRows[] = {
      .Help = "失敗した項目を報告して変換を続ける",
      .Default = 0,
      .Place = TOptionPlace::SettingsMenu,
+     .RunPolicy = true,
      .Get = [](const S& s) { return int{s.KeepGoing}; },
      .Set = [](S& s, int v) { s.KeepGoing = v != 0; }},
     {.Id = TOptionId::Metadata,
@@ -225,14 +227,25 @@ constexpr TOptionRow kRows[] = {
      .Note = "; auto はプロセッサの数 (メモリに収まるだけ); 出力は順に変換した場合と同じ",
      .ZeroName = "auto",
      .Place = TOptionPlace::CommandLine,
+     .RunPolicy = true,
      .Get = [](const S& s) { return s.Jobs; },
      .Set = [](S& s, int v) { s.Jobs = v; }},
+    {.Id = TOptionId::Plan,
+     .Kind = TOptionKind::Switch,
+     .Caption = "計画だけを表示する",
+     .CliName = "--plan",
+     .Help = "項目ごとに元, 出力, 書き出し形式, 既存のファイルの扱いを表示し, 何も書かない",
+     .Default = 0,
+     .Place = TOptionPlace::CommandLine,
+     .RunPolicy = true,
+     .Get = [](const S& s) { return int{s.Plan}; },
+     .Set = [](S& s, int v) { s.Plan = v != 0; }},
 };
 
 constexpr bool RowsInIdOrder() {
     for (std::size_t i = 0; i < std::size(kRows); ++i)
         if (static_cast<std::size_t>(kRows[i].Id) != i) return false;
-    return std::size(kRows) == static_cast<std::size_t>(TOptionId::Jobs) + 1;
+    return std::size(kRows) == static_cast<std::size_t>(TOptionId::Plan) + 1;
 }
 static_assert(RowsInIdOrder(), "one row per TOptionId, in its order");
 

@@ -35,6 +35,7 @@ enum class TOptionId {
     Icc,
     Orientation,
     Jobs,
+    Plan,
 };
 
 enum class TOptionKind {
@@ -78,6 +79,8 @@ struct TOptionRow {
     // as this name ("auto": chosen when the run starts).
     std::string_view ZeroName = {};
     TOptionPlace Place = TOptionPlace::Control;
+    // How the run goes rather than what it makes: left out of SettingsDigest.
+    bool RunPolicy = false;
     // The value in the settings record (every kind but Text).
     int (*Get)(const TConversionSettings&) = nullptr;
     void (*Set)(TConversionSettings&, int) = nullptr;

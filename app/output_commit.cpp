@@ -1,5 +1,7 @@
 #include "app/output_commit.h"
 
+#include <limits.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -8,6 +10,18 @@
 #include "imagefiles/temporary_files.h"
 
 namespace corvane {
+
+namespace {
+
+// A name's identity without the file existing: its folder resolved.
+std::string FolderResolved(const std::string& path) {
+    const std::string folder = ExtractFilePath(path, PathStyle::Native);
+    char buf[PATH_MAX];
+    if (!::realpath(folder.empty() ? "." : folder.c_str(), buf)) return path;
+    return std::string(buf) + "/" + ExtractFileName(path, PathStyle::Native);
+}
+
+}  // namespace
 
 void TOutputCommitter::EnterFolder(const std::string& path) {
     const std::string folder = ExtractFilePath(path, PathStyle::Native);
@@ -24,20 +38,36 @@ void TOutputCommitter::Remember(const std::string& path) {
     if (::stat(path.c_str(), &st) == 0) written_.insert({st.st_dev, st.st_ino});
 }
 
-bool TOutputCommitter::ShouldWrite(const TOutputTarget& target) {
-    if (target.Writer == TWriterKind::None) return true;
+void TOutputCommitter::PlanWrite(const TOutputTarget& target) {
+    if (target.Writer != TWriterKind::None) planned_.insert(FolderResolved(target.Path));
+}
+
+bool TOutputCommitter::Planned(const std::string& path) const {
+    return !planned_.empty() && planned_.count(FolderResolved(path));
+}
+
+TExistingAction TOutputCommitter::ActionFor(const TOutputTarget& target) const {
+    if (target.Writer == TWriterKind::None) return TExistingAction::Unknown;
+    if (Planned(target.Path)) return TExistingAction::ReplaceOwn;
     struct stat st {};
     // A link to nothing counts as free: the file it names is then created.
-    if (::stat(target.Path.c_str(), &st) != 0 || WrittenByThisRun(target.Path)) return true;
+    if (::stat(target.Path.c_str(), &st) != 0) return TExistingAction::NewFile;
+    if (WrittenByThisRun(target.Path)) return TExistingAction::ReplaceOwn;
     switch (policy_) {
         case TExistingPolicy::Trash:
+            return TExistingAction::Trash;
         case TExistingPolicy::Replace:
-            return true;
+            return TExistingAction::Replace;
         case TExistingPolicy::Skip:
-            return false;
         case TExistingPolicy::Stop:
             break;
     }
+    return TExistingAction::Keep;
+}
+
+bool TOutputCommitter::ShouldWrite(const TOutputTarget& target) {
+    if (ActionFor(target) != TExistingAction::Keep) return true;
+    if (policy_ == TExistingPolicy::Skip) return false;
     throw EOutputExists(target.Path);
 }
 

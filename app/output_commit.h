@@ -39,6 +39,15 @@ public:
     // commit, for a file that appeared meanwhile: false when it was left alone.
     bool WriteBytes(const TOutputTarget& target, std::span<const std::uint8_t> bytes);
 
+    // What the commit would do now to a file at the target's name (the
+    // Stop policy's files are Keep here; ShouldWrite raises for them).
+    TExistingAction ActionFor(const TOutputTarget& target) const;
+
+    // A plan: the target counts as written by this run from now on, and a
+    // later entry reading it reads an output of this run.
+    void PlanWrite(const TOutputTarget& target);
+    bool Planned(const std::string& path) const;
+
 private:
     bool Commit(AtomicFileWriter& writer);
     void EnterFolder(const std::string& path);
@@ -49,6 +58,7 @@ private:
     const TExistingPolicy policy_;
     std::set<std::string> folders_;              // already cleared
     std::set<std::pair<dev_t, ino_t>> written_;  // files this run made
+    std::set<std::string> planned_;              // PlanWrite's names, folders resolved
 };
 
 }  // namespace corvane

@@ -100,24 +100,27 @@ private:
         slot->Index = index;
         slot->Start = std::chrono::steady_clock::now();
         std::string source;
+        TOutputTarget target;
         try {
             slot->Job = PrepareEntry(host.ListEntry(index), index, count, settings_, style_);
             source = slot->Job.SourcePath;
-            const TOutputTarget target = EntryOutputTarget(slot->Job, settings_, style_);
+            target = EntryOutputTarget(slot->Job, settings_, style_);
             host.ProgressLines(slot->Job.ProgressLine, slot->Job.TargetLine);
             host.ProgressStep();
             host.ProgressRepaint();
             slot->Outcome = NewOutcome(slot->Job, count, target);
             TEntryEstimate estimate;
-            slot->Outcome.Reason =
-                SkipBeforeReading(slot->Job, target, committer_, settings_, style_, &estimate);
+            slot->Outcome.Reason = host.SkipReason(slot->Outcome);
+            if (slot->Outcome.Reason.empty())
+                slot->Outcome.Reason =
+                    SkipBeforeReading(slot->Job, target, committer_, settings_, style_, &estimate);
             slot->Queued = slot->Outcome.Reason.empty();
             if (estimate.Known) slot->Memory = estimate.MemoryBytes;
             // Only an entry that will write can be what a later entry reads.
             if (slot->Queued && target.Writer != TWriterKind::None)
                 slot->OutputIds = {target.Path, FolderResolved(target.Path)};
         } catch (...) {
-            slot->Outcome = FailedOutcome(index, count, source);
+            slot->Outcome = FailedOutcome(index, count, source, target);
         }
         slot->Done = !slot->Queued;
         return slot;
@@ -131,7 +134,8 @@ private:
                 if (slot.Error) std::rethrow_exception(slot.Error);
                 FinishEntry(slot.Result, committer_, slot.Outcome);
             } catch (...) {
-                slot.Outcome = FailedOutcome(slot.Index, count, slot.Job.SourcePath);
+                slot.Outcome = FailedOutcome(slot.Index, count, slot.Job.SourcePath,
+                                             {slot.Outcome.Output, slot.Outcome.Writer});
             }
         }
         slot.Outcome.Milliseconds = MillisecondsSince(slot.Start);
@@ -159,6 +163,7 @@ private:
                 Enter(std::move(staged));
                 continue;
             }
+            while (next < count && !host.TakesEntry(next)) ++next;
             // Start before writing: the worker that has just finished would
             // otherwise stand idle for the whole write of the entry at the head.
             if (!staged && !ending && next < count && CanStart(next, host)) {
@@ -306,6 +311,8 @@ private:
 
 TRunSummary RunBatchParallel(TRunnerHost& host, const TConversionSettings& settings, int jobs,
                              PathStyle style, std::optional<std::uint64_t> memoryBudget) {
+    // A plan reads no pictures: nothing to share out.
+    if (settings.Plan) return RunBatch(host, settings, style);
     // One job is one worker too: the writing (and its flushes to the disk)
     // then overlaps the next entry's decoding.
     if (jobs < 1) jobs = 1;

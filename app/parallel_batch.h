@@ -21,11 +21,10 @@
 
 namespace corvane {
 
-// jobs <= 1 is the sequential RunBatch.
 // jobs < 1 counts as 1 (still one worker, so writing overlaps the next
-// entry). memoryBudget: what the entries in flight may hold together, by
-// their estimates (entry_estimate.h); by default the memory available when
-// the run starts.
+// entry); a plan is the sequential RunBatch. memoryBudget: what the entries
+// in flight may hold together, by their estimates (entry_estimate.h); by
+// default the memory available when the run starts.
 TRunSummary RunBatchParallel(TRunnerHost& host, const TConversionSettings& settings, int jobs,
                              PathStyle style = PathStyle::Native,
                              std::optional<std::uint64_t> memoryBudget = std::nullopt);

@@ -68,6 +68,20 @@ public:
     // Asked before each entry starts: true ends the run there, without its
     // final box; entries already under way are finished and written whole.
     virtual bool StopRequested() { return false; }
+    // Whether this run does entry `index` at all: false leaves it to another
+    // process (a shard of the list): not started, not reported, while the
+    // others keep their numbers in the whole list.
+    virtual bool TakesEntry(int index) {
+        (void)index;
+        return true;
+    }
+    // Asked once an entry's source and output are named, before anything is
+    // checked or read: a reason to skip it (an output a resumed run finds
+    // already written), or empty to go on.
+    virtual std::string SkipReason(const TEntryOutcome& entry) {
+        (void)entry;
+        return {};
+    }
     // At the end of a run that went on past failing entries: every failure.
     virtual void ShowFailures(const std::vector<TEntryOutcome>& failures) = 0;
 };

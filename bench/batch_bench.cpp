@@ -6,6 +6,8 @@
 //
 //   batch_bench                          the benchmarks and the ratio table
 //   batch_bench --write-inputs DIR       only write the eight input files
+//   batch_bench --floor-batch DIR FILE...  only the floor on FILE..., into DIR
+//                                        (bench/compare-tools.sh times it as a process)
 //   CORVANE_BENCH_ROUNDS=N               batches per job (default 3)
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -434,6 +436,13 @@ void PrintRatios() {
 int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--write-inputs") == 0) {
         corvane::WriteInputs(argv[2]);
+        return 0;
+    }
+    if (argc >= 3 && std::strcmp(argv[1], "--floor-batch") == 0) {
+        corvane::BareCodec codec;
+        for (int i = 3; i < argc; ++i)
+            codec.Convert(argv[i],
+                          std::string(argv[2]) + "/" + std::filesystem::path(argv[i]).filename().string());
         return 0;
     }
     corvane::KeepFreedMemoryForBatch();

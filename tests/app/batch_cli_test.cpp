@@ -5,78 +5,24 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
 
 #include "app/batch_entry.h"
 #include "app/list_file.h"
+#include "batch_cli_fixture.h"
 #include "imagefiles/bmp_writer.h"
-#include "imagefiles/jpeg_image.h"
-#include "test_files.h"
 
 namespace corvane {
 namespace {
 
 using testing::ReadBytes;
-using testing::TempFolder;
 using testing::WriteBytes;
-
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-class BatchCli : public ::testing::Test {
-protected:
-    void SetUp() override {
-        for (int i = 0; i < 6; ++i) {
-            TBitmap p;
-            p.SetPixelFormat(TPixelFormat::pf24bit);
-            p.SetSize(30 + 7 * i, 40 - 3 * i);
-            for (int y = 0; y < p.Height(); ++y)
-                for (std::size_t x = 0; x < p.Stride(); ++x)
-                    p.ScanLine(y)[x] = static_cast<std::uint8_t>(x * i + y);
-            std::string name = "p";  // not "p" + to_string(i): g++ 12 warns about it wrongly
-            name += std::to_string(i);
-            if (i % 2 == 0)
-                WriteJPEGFile(p, dir / (name + ".jpg"), 90, false);
-            else
-                WriteBitmapFile(p, dir / (name + ".bmp"));
-        }
-    }
-
-    // Arguments are paths inside the temporary folder and plain words.
-    Result Run(const std::string& args) {
-        Result r;
-        const std::string cmd = std::string(CORVANE_BATCH_EXE) + " " + args + " >" + (dir / "stdout") +
-                                " 2>" + (dir / "stderr") + " </dev/null";
-        const int raw = std::system(cmd.c_str());
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = ReadBytes(dir / "stdout");
-        r.err = ReadBytes(dir / "stderr");
-        return r;
-    }
-
-    std::map<std::string, std::string> Files(const std::string& folder) {
-        std::map<std::string, std::string> files;
-        for (const auto& f : std::filesystem::directory_iterator(folder))
-            files[f.path().filename().string()] = ReadBytes(f.path().string());
-        return files;
-    }
-
-    std::string Entry(const std::string& name, const std::string& dest) {
-        return MakeEntry(dir.Dir(), name, dest);
-    }
-
-    TempFolder dir;
-};
 
 TEST_F(BatchCli, ConvertsFilesAndReportsProgress) {
     std::filesystem::create_directory(dir / "out");
-    const Result r =
+    const CliResult r =
         Run("--format .bmp --dest " + (dir / "out") + " " + (dir / "p0.jpg") + " " + (dir / "p1.bmp"));
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "変換終了\n");
+    EXPECT_EQ(r.out, "変換終了: 書き込み 2, 飛ばした 0, 失敗 0\n");
     EXPECT_EQ(r.err,
               "1/2  From File: p0.jpg\n        To File : out/p0.bmp\n2/2  From File: p1.bmp\n        To File "
               ": out/p1.bmp\n");
@@ -89,14 +35,14 @@ TEST_F(BatchCli, RefusedOptionsTouchNothing) {
     const std::string files = " --dest " + (dir / "out") + " " + (dir / "p0.jpg");
     for (const char* bad :
          {"--level 2.8", "--angle 1e3", "--gamma nan", "--quality 0x50", "--case UPPER", "--nope"}) {
-        const Result r = Run(std::string(bad) + files);
+        const CliResult r = Run(std::string(bad) + files);
         EXPECT_EQ(r.status, 2) << bad;
         EXPECT_NE(r.err.find(std::string(bad).substr(0, std::string(bad).find(' '))), std::string::npos)
             << r.err;
     }
     EXPECT_EQ(Run("--list " + (dir / "missing.csv")).status, 2);
     EXPECT_TRUE(std::filesystem::is_empty(dir / "out"));
-    const Result help = Run("--help");
+    const CliResult help = Run("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("--gamma X.X"), std::string::npos);
     EXPECT_NE(help.out.find("(既定 1.8)"), std::string::npos);
@@ -110,12 +56,13 @@ TEST_F(BatchCli, FailureExitsWithTheErrorDisplayText) {
     for (const char* jobs : {"1", "2"}) {
         std::filesystem::remove_all(dir / "out");
         std::filesystem::create_directory(dir / "out");
-        const Result r = Run(std::string("--quiet --jobs ") + jobs + " --list " + (dir / "list.csv"));
+        const CliResult r = Run(std::string("--quiet --jobs ") + jobs + " --list " + (dir / "list.csv"));
         EXPECT_EQ(r.status, 1) << jobs;
-        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.out, "変換中止: 書き込み 2, 飛ばした 0, 失敗 1, 未処理 1\n");
         // The failing entry is named, whichever entry the workers were at.
         EXPECT_EQ(r.err.rfind("corvane-batch: 3/4 bad.jpg: JPEG エラー #", 0), 0u) << r.err;
         EXPECT_EQ(r.err.substr(r.err.size() - 2), ".\n");
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "printed once: " << r.err;
         const auto files = Files(dir / "out");
         EXPECT_EQ(files.size(), 2u) << jobs;
         EXPECT_TRUE(files.count("p0.jpg") && files.count("p1.bmp")) << jobs;
@@ -138,8 +85,9 @@ TEST_F(BatchCli, TwoJobsWriteWhatOneJobWrites) {
     WriteListFile(dir / "a.csv", list(dir / "a/"));
     WriteListFile(dir / "b.csv", list(dir / "b/"));
     const std::string opts = "--quiet --format .bmp --angle 12.5 --auto-turn landscape ";
-    ASSERT_EQ(Run(opts + "--list " + (dir / "a.csv")).status, 0) << ReadBytes(dir / "stderr");
-    ASSERT_EQ(Run(opts + "--jobs 2 --list " + (dir / "b.csv")).status, 0) << ReadBytes(dir / "stderr");
+    // The missing source makes it 3.
+    ASSERT_EQ(Run(opts + "--list " + (dir / "a.csv")).status, 3) << ReadBytes(dir / "stderr");
+    ASSERT_EQ(Run(opts + "--jobs 2 --list " + (dir / "b.csv")).status, 3) << ReadBytes(dir / "stderr");
     const auto a = Files(dir / "a"), b = Files(dir / "b");
     EXPECT_EQ(a.size(), 6u);
     EXPECT_TRUE(a == b);
@@ -172,7 +120,7 @@ TEST_F(BatchCli, OutOfMemoryReadsAsTheSystemSaysIt) {
         const std::string line(1 << 20, 'x');
         for (int i = 0; i < 120; ++i) out << line;  // one 120 MB entry
     }
-    Result r;
+    CliResult r;
     const std::string cmd = "ulimit -v 102400; " + std::string(CORVANE_BATCH_EXE) + " --list " + list + " >" +
                             (dir / "stdout") + " 2>" + (dir / "stderr") + " </dev/null";
     const int raw = std::system(cmd.c_str());
@@ -191,13 +139,13 @@ TEST_F(BatchCli, ListCheckedWholeBeforeTheRun) {
     WriteBytes(dir / "l.csv", MakeEntry(dir.Dir(), "p0.jpg", out + "/") + "\r\n" +
                                   MakeEntry(dir.Dir(), "p2.jpg", out + "/") + "\r\n\"" + (dir / "p4.jpg") +
                                   "\"\r\n");
-    const Result r = Run("--list " + (dir / "l.csv"));
+    const CliResult r = Run("--list " + (dir / "l.csv"));
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err, "corvane-batch: " + (dir / "l.csv") +
                          " 3 行目: リストのインデックスが範囲を超えています (1)\n");
     EXPECT_TRUE(Files(out).empty());
 
-    const Result v = Run("--version");
+    const CliResult v = Run("--version");
     EXPECT_EQ(v.status, 0);
     EXPECT_EQ(v.out.rfind("corvane-batch ", 0), 0u);
     EXPECT_EQ(Run("--format png --list " + (dir / "l.csv")).status, 2);
@@ -210,14 +158,33 @@ TEST_F(BatchCli, ExistingFilesByTheCommandLine) {
     std::filesystem::create_directory(out);
     WriteBytes(out + "/p0.jpg", "old picture");
     const std::string args = "--dest " + out + " " + (dir / "p0.jpg");
-    const Result skip = Run("-q --existing skip " + args);
-    EXPECT_EQ(skip.status, 0) << skip.err;
+    const CliResult skip = Run("-q --existing skip " + args);
+    EXPECT_EQ(skip.status, 3) << skip.err;
     EXPECT_EQ(ReadBytes(out + "/p0.jpg"), "old picture");
-    const Result trash = Run("-q " + args);
+    const CliResult trash = Run("-q " + args);
     EXPECT_EQ(trash.status, 0) << trash.err;
     EXPECT_NE(ReadBytes(out + "/p0.jpg"), "old picture");
     EXPECT_EQ(ReadBytes(testing::TrashFolder() + "/files/p0.jpg"), "old picture");
     EXPECT_EQ(Run("--existing keep " + args).status, 2);
+}
+
+// Damaged metadata never fails the picture, and what was dropped is said.
+TEST_F(BatchCli, DroppedMetadataIsReportedAndThePictureWritten) {
+    const std::string out = dir / "out";
+    std::filesystem::create_directory(out);
+    TBitmap p;
+    p.SetPixelFormat(TPixelFormat::pf24bit);
+    p.SetSize(16, 12);
+    TImageMetadata meta;
+    const std::string noTiffHeader("Exif\0\0MM\0\x2a", 10);
+    meta.Segments = {{TSegmentKind::Exif, kMarkerAPP1, {noTiffHeader.begin(), noTiffHeader.end()}}};
+    const std::vector<std::uint8_t> bytes = EncodeJPEG(p, 90, false, &meta);
+    WriteBytes(dir / "damaged.jpg", std::string(bytes.begin(), bytes.end()));
+    const CliResult r = Run("-q --dest " + out + " " + (dir / "damaged.jpg"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("corvane-batch: 警告: 1/1 damaged.jpg: EXIF を外しました"), std::string::npos)
+        << r.err;
+    EXPECT_TRUE(std::filesystem::exists(out + "/damaged.jpg"));
 }
 
 }  // namespace
