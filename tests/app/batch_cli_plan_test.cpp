@@ -54,10 +54,12 @@ TEST_F(BatchPlan, PlanAndRunAgreeOnAMixedList) {
     std::filesystem::create_directory(dir / "sub");
     std::filesystem::copy_file(dir / "p1.bmp", dir / "x.dib");
     WriteBytes(dir / "huge.bmp", HugeBitmapHeaders());
-    WriteBytes(out + "p0.jpg", "an older picture");
+    // A name of its own: the trash is shared by the tests of one process.
+    std::filesystem::copy_file(dir / "p0.jpg", dir / "plan0.jpg");
+    WriteBytes(out + "plan0.jpg", "an older picture");
     WriteListFile(dir / "l.csv",
-                  {Entry("p0.jpg", out), Entry("p1.bmp", out), Entry("gone.jpg", out), Entry("sub", out),
-                   Entry("x.dib", out), Entry("huge.bmp", out), Entry("p0.jpg", out),
+                  {Entry("plan0.jpg", out), Entry("p1.bmp", out), Entry("gone.jpg", out), Entry("sub", out),
+                   Entry("x.dib", out), Entry("huge.bmp", out), Entry("plan0.jpg", out),
                    // reads the output of entry 2
                    "\"" + out + "p1.bmp\",\"" + out + "again-\"", Entry("p2.jpg", out)});
     const std::string list = " --keep-going --list " + (dir / "l.csv");
@@ -69,8 +71,8 @@ TEST_F(BatchPlan, PlanAndRunAgreeOnAMixedList) {
     const std::vector<std::string> lines = SplitLines(plan.out);
     ASSERT_EQ(lines.size(), 10u) << plan.out;
     const std::string expected[] = {
-        "1/9 p0.jpg: 書き込む; JPEG; 既存のファイルはごみ箱へ; 元 " + (dir / "p0.jpg") + "; 出力 " + out +
-            "p0.jpg",
+        "1/9 plan0.jpg: 書き込む; JPEG; 既存のファイルはごみ箱へ; 元 " + (dir / "plan0.jpg") + "; 出力 " +
+            out + "plan0.jpg",
         "2/9 p1.bmp: 書き込む; BMP; 新しいファイル; 元 " + (dir / "p1.bmp") + "; 出力 " + out + "p1.bmp",
         "3/9 gone.jpg: 飛ばす (ファイルがありません); JPEG; -; 元 " + (dir / "gone.jpg") + "; 出力 " + out +
             "gone.jpg",
@@ -78,8 +80,8 @@ TEST_F(BatchPlan, PlanAndRunAgreeOnAMixedList) {
         "5/9 x.dib: 飛ばす (書き出す形式がありません); 書き出し形式なし; -; 元 " + (dir / "x.dib") +
             "; 出力 " + out + "x.dib",
         "",  // the limit's message, checked below
-        "7/9 p0.jpg: 書き込む; JPEG; 先の項目の出力を置き換える; 元 " + (dir / "p0.jpg") + "; 出力 " + out +
-            "p0.jpg",
+        "7/9 plan0.jpg: 書き込む; JPEG; 先の項目の出力を置き換える; 元 " + (dir / "plan0.jpg") + "; 出力 " +
+            out + "plan0.jpg",
         "8/9 p1.bmp: 書き込む; BMP; 新しいファイル; 元 " + out + "p1.bmp; 出力 " + out + "again-p1.bmp",
         "9/9 p2.jpg: 書き込む; JPEG; 新しいファイル; 元 " + (dir / "p2.jpg") + "; 出力 " + out + "p2.jpg",
         "計画: 書き込む 5, 飛ばす 3, 失敗 1"};
@@ -106,7 +108,7 @@ TEST_F(BatchPlan, PlanAndRunAgreeOnAMixedList) {
     std::set<std::string> written;
     for (const auto& [name, bytes] : Files(out)) written.insert(name);
     EXPECT_EQ(written, planned);
-    EXPECT_EQ(testing::ReadBytes(testing::TrashFolder() + "/files/p0.jpg"), "an older picture");
+    EXPECT_EQ(testing::ReadBytes(testing::TrashFolder() + "/files/plan0.jpg"), "an older picture");
 }
 
 TEST_F(BatchPlan, PlanShowsAnExistingFileKeptOrTheRunStopping) {
