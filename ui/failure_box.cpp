@@ -70,21 +70,29 @@ TFailureBox::TFailureBox(QWidget* parent, const QString& text, const QList<TFail
     layout->addWidget(Table, 1);
     layout->addWidget(buttons);
 
-    // Wide enough for every cell whole, tall enough for a dozen rows, within the screen.
-    int width = 2 * Table->frameWidth();
+    // Wide enough for every cell whole and tall enough for a dozen rows,
+    // within the screen; a table cut short by the screen scrolls sideways.
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    const QMargins margins = layout->contentsMargins();
+    int width = 2 * Table->frameWidth() + margins.left() + margins.right();
     for (int c = 0; c < kColumns; ++c) width += Table->columnWidth(c);
-    if (rows.size() > kVisibleRows) width += style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    if (rows.size() > kVisibleRows) width += scrollBar;
+    width = std::max(
+        width, Text->sizeHint().width() + iconSize + margins.left() + margins.right() + layout->spacing());
     int height = Table->horizontalHeader()->sizeHint().height() + 2 * Table->frameWidth();
     for (int r = 0; r < std::min<int>(static_cast<int>(rows.size()), kVisibleRows); ++r)
         height += Table->rowHeight(r);
-    Table->setMinimumSize(0, height);
-    const QMargins margins = layout->contentsMargins();
-    width += margins.left() + margins.right();
-    width = std::max(
-        width, Text->sizeHint().width() + iconSize + margins.left() + margins.right() + layout->spacing());
-    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
-        width = std::min(width, static_cast<int>(screen->availableGeometry().width() * kScreenShare));
-    resize(width, sizeHint().height());
+    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
+        const int most = static_cast<int>(screen->availableGeometry().width() * kScreenShare);
+        if (width > most) {
+            width = most;
+            height += scrollBar;
+        }
+    }
+    Table->setMinimumHeight(height);
+    // The layout's height with the table at its least instead of Qt's default.
+    const int boxHeight = layout->sizeHint().height() - std::max(Table->sizeHint().height(), height) + height;
+    resize(width, boxHeight);
     buttons->button(QDialogButtonBox::Ok)->setFocus(Qt::OtherFocusReason);
 }
 

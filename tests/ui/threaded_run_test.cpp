@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -441,6 +442,23 @@ private slots:
         QVERIFY(seen.Whole);
         QVERIFY(seen.ReadOnly);
         QVERIFY(seen.Ok);
+    }
+
+    // Five hundred failures with long paths: every row is there, and the box
+    // stays within the screen (the table scrolls).
+    void failureBoxOfAWholeHoliday() {
+        QList<TFailureRow> rows;
+        for (int i = 0; i < 500; ++i)
+            rows << TFailureRow{
+                QStringLiteral("%1/500").arg(i + 1),
+                QStringLiteral("/home/user/写真/%1/IMG_%2.JPG").arg(QString(300, u'x')).arg(i),
+                QStringLiteral("JPEG エラー #53")};
+        TFailureBox box(form_.get(), QStringLiteral("500 項目のうち 500 項目を変換できませんでした。"), rows);
+        QCOMPARE(box.Table->rowCount(), 500);
+        QCOMPARE(box.Table->item(499, TFailureBox::kFileColumn)->text(), rows[499].File);
+        const QRect screen = form_->screen()->availableGeometry();
+        QVERIFY(box.width() <= screen.width() && box.height() <= screen.height());
+        QVERIFY(box.Table->minimumHeight() > 12 * box.Table->rowHeight(0));
     }
 };
 
