@@ -29,6 +29,7 @@
 #include "imagefiles/bmp_writer.h"
 #include "imagefiles/temporary_files.h"
 #include "imaging/TBitmap.h"
+#include "imaging/errors.h"
 #include "ui/SpinEx.h"
 #include "ui/corvane01u1.h"
 #include "ui/directory_list_box.h"
@@ -54,6 +55,13 @@ const char* const kPictures[] = {
 };
 constexpr int kCount = static_cast<int>(std::size(kPictures));
 static_assert(kCount == 20);
+
+// A window whose desktop trash refuses every file, on the window's thread.
+class TTrashRefusingForm : public TForm1 {
+public:
+    using TForm1::TForm1;
+    void MoveToTrash(const std::string& path) override { throw ECorvaneError("ごみ箱に移せません: " + path); }
+};
 
 QByteArray FileBytes(const QString& path) {
     QFile file(path);
@@ -269,6 +277,26 @@ private slots:
         f.BatchListRefresh();
         QTest::mouseClick(f.Button15, Qt::LeftButton);
         QCOMPARE(f.ListCount(), 0);
+    }
+
+    // A failure of the window's own part of an entry (here its trash) reaches
+    // the runner on its thread as the same failure: the entry fails by name,
+    // the run ends there, and nothing crosses the event loop.
+    void aFailureOfTheWindowReachesTheRunner() {
+        form_.reset();
+        auto dialogs = std::make_unique<TFakeDialogs>();
+        dialogs_ = dialogs.get();
+        form_ = std::make_unique<TTrashRefusingForm>(std::move(dialogs), QStringList{QStringLiteral("/")});
+        form_->show();
+        QVERIFY(QFile::copy(src_ + u'/' + names_[1], Output(dst_, 1)));
+        form_->ListAppend(Entries(0, 3));
+        form_->FileListBox1Change();
+        form_->BitBtn1->click();
+        QCOMPARE(
+            dialogs_->Errors,
+            QStringList{QStringLiteral("2/3 %1: ごみ箱に移せません: %2.").arg(names_[1], Output(dst_, 1))});
+        QCOMPARE(form_->ListEntries(), Entries(1, 3));
+        QCOMPARE(FileBytes(Output(dst_, 1)), FileBytes(src_ + u'/' + names_[1]));
     }
 
     // Stopped after the third entry started: the three are written whole,
