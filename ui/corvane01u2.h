@@ -28,8 +28,6 @@ public:
     // Sets a line; the label grows with its text and the window cuts it off.
     static void SetLine(QLabel* label, const QString& text);
 
-    bool StopAsked() const { return stopAsked_; }
-
 signals:
     // The user asked to stop the run (once; 中止 is disabled from then on).
     void StopClicked();
