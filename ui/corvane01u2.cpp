@@ -44,7 +44,16 @@ TForm2::TForm2(QWidget* owner)
     const int width = std::max(kButtonWidth, Button1->sizeHint().width());
     Button1->setGeometry((kClientWidth - width) / 2, kButtonTop, width, kButtonHeight);
     Button1->setFocus(Qt::OtherFocusReason);
+    Button1->installEventFilter(this);
     connect(Button1, &QPushButton::clicked, this, &TForm2::AskStop);
+}
+
+bool TForm2::eventFilter(QObject* watched, QEvent* event) {
+    // Return on 実行 starts the run and 中止 takes the focus: the same key,
+    // held a moment too long, must not stop the run it has just started.
+    if (watched == Button1 && (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease))
+        return static_cast<QKeyEvent*>(event)->isAutoRepeat();
+    return QWidget::eventFilter(watched, event);
 }
 
 void TForm2::SetLine(QLabel* label, const QString& text) {

@@ -35,6 +35,7 @@ signals:
 protected:
     // The window goes when the run ends: closing it asks the run to stop.
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
 

@@ -349,6 +349,26 @@ private slots:
         CheckListHoldsWhatIsNotWritten();
     }
 
+    // Return held down on 実行 repeats into 中止, which then has the focus:
+    // the repeats do not stop the run; a fresh press does.
+    void aHeldKeyDoesNotStopTheRun() {
+        SelectAll();
+        onProgress_ = [&](int updates) {
+            QPushButton* stop = form_->Form2->Button1;
+            if (updates == 2) {
+                QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), true);
+                QApplication::sendEvent(stop, &repeat);
+            }
+            if (updates == 5) {
+                QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+                QApplication::sendEvent(stop, &press);
+            }
+        };
+        form_->BitBtn1->click();
+        QCOMPARE(lines_.size(), 5);
+        QCOMPARE(form_->ListEntries(), Entries(5, kCount));
+    }
+
     // Stopped as the third entry ends: later entries already under way are
     // finished and written whole; the list keeps exactly those not written.
     void stopAsTheThirdEntryEnds() {
