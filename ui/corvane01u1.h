@@ -192,10 +192,15 @@ public:
     void ShowError(const std::string& text) override;
     void ShowFailures(const std::vector<TEntryOutcome>& failures) override;
     void MoveToTrash(const std::string& path) override;
+    void EntryDone(const TEntryOutcome& outcome) override;
+    bool StopRequested() override;
 
 signals:
     // The progress window was repainted after an update (observers read it).
     void ProgressRepainted();
+    // An entry of the run has ended, in list order; its data is valid only
+    // during the call.
+    void EntryFinished(const corvane::TEntryOutcome& outcome);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -214,6 +219,9 @@ private:
     void SetTabOrder();
     void Connect();
     void FolderExtent(TDirectoryListBox* list);
+    // Drives the run on a thread of its own while this thread keeps the
+    // windows alive; returns when the run is over.
+    void RunOffTheUiThread(const TConversionSettings& settings);
 
     // Runs a handler; a failure is shown by the error display and never
     // leaves the handler (no exception may cross Qt's event loop).
@@ -232,6 +240,7 @@ private:
     TDriveFolders driveFolders_;
     std::map<TOptionId, QObject*> optionControls_;  // owned by the window
     bool running_ = false;
+    bool stopRequested_ = false;  // by the progress window, for the run under way
     bool waitCursor_ = false;
     int progressStep_ = 1;
     bool shownOnce_ = false;

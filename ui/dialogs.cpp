@@ -7,6 +7,8 @@
 #include <QGridLayout>
 #include <QMessageBox>
 
+#include "ui/failure_box.h"
+
 namespace corvane {
 
 namespace {
@@ -67,6 +69,11 @@ public:
         // stays blocked until it is closed, so no second run can start
         // inside the first one.
         ShowBox(nullptr, QMessageBox::NoIcon, QStringLiteral("Information"), text);
+    }
+
+    void ShowFailures(QWidget* parent, const QString& text, const QList<TFailureRow>& rows) override {
+        TFailureBox box(parent, BoxText(text), rows);
+        box.exec();
     }
 
     void Beep() override { QApplication::beep(); }

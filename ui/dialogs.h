@@ -19,6 +19,13 @@ struct TFileDialogRequest {
     bool Save = false;
 };
 
+// One failed entry of a run that went on past failures.
+struct TFailureRow {
+    QString Entry;    // "3/20"
+    QString File;     // the source file's path
+    QString Message;  // why it failed
+};
+
 class TDialogs {
 public:
     virtual ~TDialogs() = default;
@@ -31,6 +38,9 @@ public:
     virtual void ShowInformation(QWidget* parent, const QString& text) = 0;
     // The end-of-run box: caption "Information", no icon, no owner.
     virtual void ShowFinished(const QString& text) = 0;
+    // The end of a run that went on past failures: `text` above a table of
+    // every failure; caption "Corvane", warning icon, one OK button.
+    virtual void ShowFailures(QWidget* parent, const QString& text, const QList<TFailureRow>& rows) = 0;
     virtual void Beep() = 0;
 };
 

@@ -1,16 +1,25 @@
 // The run: BitBtn1Click hands the window to the batch runner as its host.
-// Everything happens inside the click handler; the progress window is
-// application-modal and painted explicitly, so no user input is handled
-// until the run is over.
+// The runner works on a thread of its own, with as many entries at once as
+// there are processors; every call it makes to the window is carried over to
+// this thread (TUiThreadHost), which meanwhile goes on painting the windows
+// and answering the desktop. The progress window is application-modal and
+// the main window's input is held back (TRunInputBlock), so nothing the run
+// reads can change under it; the click handler returns when the run is over.
 #include <QApplication>
+#include <QEventLoop>
 #include <QPushButton>
+#include <exception>
+#include <thread>
 
-#include "app/batch_runner.h"
 #include "app/desktop_trash.h"
+#include "app/parallel_batch.h"
+#include "imaging/errors.h"
 #include "ui/corvane01u1.h"
 #include "ui/directory_list_box.h"
 #include "ui/file_list_box.h"
+#include "ui/run_input_block.h"
 #include "ui/text_bytes.h"
+#include "ui/ui_thread_host.h"
 
 namespace corvane {
 
@@ -23,11 +32,53 @@ void TForm1::BitBtn1Click() {
     // The runner owns the run's clean-up (progress window, cursor, selection
     // update); the window only knows that a run is under way.
     running_ = true;
+    stopRequested_ = false;
     struct TRunning {
         bool& flag;
         ~TRunning() { flag = false; }
     } running{running_};
-    RunBatch(*this, ReadSettings());
+    RunOffTheUiThread(ReadSettings());
+}
+
+void TForm1::RunOffTheUiThread(const TConversionSettings& settings) {
+    const TRunInputBlock inputBlock(this);
+    TUiThreadHost host(*this, this);
+    QEventLoop loop;
+    bool finished = false;  // on this thread only
+    std::exception_ptr failure;
+    std::thread driver([&] {
+        try {
+            RunBatchParallel(host, settings, EffectiveJobs(settings));
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        // The last word of the thread; this frame waits for it.
+        QMetaObject::invokeMethod(
+            &loop,
+            [&] {
+                finished = true;
+                loop.quit();
+            },
+            Qt::QueuedConnection);
+    });
+    // Nothing below throws while the thread runs: it must be joined, and only
+    // once it has made its last call to this thread.
+    loop.exec();
+    while (!finished) {
+        // The application was told to quit under the run: end it soon.
+        stopRequested_ = true;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    driver.join();
+    if (failure) {
+        // The runner reports its own failures; this is one of the run itself
+        // (memory, threads): leave the window as after a failed run.
+        ProgressDestroy();
+        EndWaitCursor();
+        BatchListRefresh();
+        ApplyRunButtonRule();
+        ShowErrorText(FailureText(failure));
+    }
 }
 
 TFileSelection TForm1::Selection() {
@@ -48,8 +99,8 @@ void TForm1::RefreshFileList() {
 
 void TForm1::ProgressCreate() {
     Form2 = std::make_unique<TForm2>(this);
+    connect(Form2.get(), &TForm2::StopClicked, this, [this] { stopRequested_ = true; });
     Form2->show();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void TForm1::ProgressCaption(const std::string& caption) {
@@ -78,10 +129,8 @@ void TForm1::ProgressStep() {
 
 void TForm1::ProgressRepaint() {
     if (!Form2) return;
-    Form2->repaint();
-    // Maps and paints the window; user input waits, and is dropped by the
-    // modal windows that follow rather than replayed into the main window.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // Painted by this thread's event loop, which the run leaves free.
+    Form2->update();
     emit ProgressRepainted();
 }
 
@@ -104,12 +153,17 @@ void TForm1::Beep() { dialogs_->Beep(); }
 void TForm1::ShowFinished(const std::string& text) { dialogs_->ShowFinished(QString::fromStdString(text)); }
 
 void TForm1::ShowFailures(const std::vector<TEntryOutcome>& failures) {
-    std::string text;
-    for (const TEntryOutcome& failure : failures) {
-        if (!text.empty()) text += "\r\n";
-        text += EntryLabel(failure) + ": " + failure.Reason;
-    }
-    dialogs_->ShowError(this, FromBytes(text));
+    QList<TFailureRow> rows;
+    for (const TEntryOutcome& failure : failures)
+        rows << TFailureRow{QStringLiteral("%1/%2").arg(failure.Index + 1).arg(failure.Count),
+                            FromBytes(failure.Source), FromBytes(failure.Reason)};
+    const int count = failures.empty() ? 0 : failures.front().Count;
+    const QString text = QStringLiteral(
+                             "%1 項目のうち %2 項目を変換できませんでした。\r\n"
+                             "変換できなかった項目が一括操作リストに残っています。")
+                             .arg(count)
+                             .arg(failures.size());
+    dialogs_->ShowFailures(this, text, rows);
 }
 
 void TForm1::ShowError(const std::string& text) { dialogs_->ShowError(this, FromBytes(text)); }
@@ -119,5 +173,9 @@ void TForm1::ShowError(const std::string& text) { dialogs_->ShowError(this, From
 // exist yet), puts the file elsewhere (the disk's top-level .Trash-UID, or
 // even "files/" under the current folder) and reports success.
 void TForm1::MoveToTrash(const std::string& path) { MoveToDesktopTrash(path); }
+
+void TForm1::EntryDone(const TEntryOutcome& outcome) { emit EntryFinished(outcome); }
+
+bool TForm1::StopRequested() { return stopRequested_; }
 
 }  // namespace corvane

@@ -15,6 +15,8 @@ struct TFakeDialogs : TDialogs {
     QStringList Errors;
     QStringList Informations;
     QStringList Finished;
+    QStringList FailureTexts;
+    QList<QList<TFailureRow>> FailureRows;  // one list per failure box
     int Beeps = 0;
     std::function<void()> OnBox;  // called as an error or end box shows
 
@@ -32,6 +34,11 @@ struct TFakeDialogs : TDialogs {
     void ShowFinished(const QString& text) override {
         if (OnBox) OnBox();
         Finished << text;
+    }
+    void ShowFailures(QWidget*, const QString& text, const QList<TFailureRow>& rows) override {
+        if (OnBox) OnBox();
+        FailureTexts << text;
+        FailureRows << rows;
     }
     void Beep() override { ++Beeps; }
 };
