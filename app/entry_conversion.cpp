@@ -3,8 +3,7 @@
 #include <sys/stat.h>
 
 #include "app/batch_entry.h"
-#include "imagefiles/bmp_reader.h"
-#include "imagefiles/jpeg_image.h"
+#include "imagefiles/format_registry.h"
 #include "imaging/BitmapUtils.h"
 #include "imaging/errors.h"
 
@@ -36,9 +35,7 @@ bool SourceFileExists(const std::string& path) {
 }
 
 std::unique_ptr<TBitmap> ReadSourcePicture(const std::string& path, PathStyle style) {
-    const std::string ext = LowerExt(path, style);
-    if (ext == ".jpg" || ext == ".jpeg") return ReadJPEGFile(path);
-    return ReadBitmapFile(path);
+    return ReaderForExtension(LowerExt(path, style)).Read(path, {}).Bitmap;
 }
 
 std::unique_ptr<TBitmap> ConvertPicture(TBitmap& source, const TConversionSettings& s) {

@@ -33,7 +33,8 @@ TEntryJob PrepareEntry(const std::string& entry, int index, int count, const TCo
 // do not count: reading a FIFO could wait forever.
 bool SourceFileExists(const std::string& path);
 
-// JPEG for ".jpg" and ".jpeg" in any case, the bitmap reader for anything else.
+// By the extension in any case, through the format registry: JPEG for ".jpg"
+// and ".jpeg", each other format's extensions, the bitmap reader for anything else.
 std::unique_ptr<TBitmap> ReadSourcePicture(const std::string& path, PathStyle style = PathStyle::Native);
 
 // The output picture by the settings: the combined turn with tone, tone

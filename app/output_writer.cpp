@@ -1,8 +1,6 @@
 #include "app/output_writer.h"
 
 #include "app/letter_case.h"
-#include "imagefiles/bmp_writer.h"
-#include "imagefiles/jpeg_image.h"
 
 namespace corvane {
 
@@ -31,42 +29,23 @@ std::string ApplyCaseRule(const std::string& path, TNameCase nameCase, PathStyle
 TOutputTarget OutputPathFor(const std::string& destinationFolder, const std::string& sourceFileName,
                             const std::string& saveFormat, TNameCase nameCase, PathStyle style) {
     const std::string base = ApplyCaseRule(destinationFolder + sourceFileName, nameCase, style);
-    if (saveFormat == ".bmp")
-        return {ApplyCaseRule(ChangeFileExt(base, ".bmp", style), nameCase, style), TWriterKind::Bitmap};
-    if (saveFormat == ".jpg")
-        return {ApplyCaseRule(ChangeFileExt(base, ".jpg", style), nameCase, style), TWriterKind::JPEG};
+    for (const TImageFormat& format : ImageFormats())
+        if (format.Writable() && saveFormat == format.Extensions.front())
+            return {ApplyCaseRule(ChangeFileExt(base, saveFormat, style), nameCase, style), format.Id};
     if (saveFormat == "AUTO") {
-        const std::string ext = LowerExt(base, style);
-        if (ext == ".bmp") return {base, TWriterKind::Bitmap};
-        if (ext == ".jpg" || ext == ".jpeg") return {base, TWriterKind::JPEG};
+        const TImageFormat* format = ImageFormatForExtension(LowerExt(base, style));
+        if (format && format->Writable()) return {base, format->Id};
     }
     return {base, TWriterKind::None};
 }
 
 void WriteOutput(const TBitmap& picture, const TOutputTarget& target, int quality, bool progressive) {
-    switch (target.Writer) {
-        case TWriterKind::Bitmap:
-            WriteBitmapFile(picture, target.Path);
-            break;
-        case TWriterKind::JPEG:
-            WriteJPEGFile(picture, target.Path, quality, progressive);
-            break;
-        case TWriterKind::None:
-            break;
-    }
+    WriteImageFile(picture, target.Writer, target.Path, {quality, progressive, kBackColor});
 }
 
 std::vector<std::uint8_t> EncodeOutput(const TBitmap& picture, TWriterKind writer, int quality,
                                        bool progressive) {
-    switch (writer) {
-        case TWriterKind::Bitmap:
-            return EncodeBitmap(picture);
-        case TWriterKind::JPEG:
-            return EncodeJPEG(picture, quality, progressive);
-        case TWriterKind::None:
-            break;
-    }
-    return {};
+    return EncodeImage(picture, writer, {quality, progressive, kBackColor});
 }
 
 void NameAndWrite(const TBitmap& picture, const std::string& destinationFolder,

@@ -1,0 +1,96 @@
+#include "imagefiles/format_registry.h"
+
+#include <algorithm>
+
+#include "imagefiles/bmp_reader.h"
+#include "imagefiles/bmp_writer.h"
+#include "imagefiles/file_io.h"
+#include "imagefiles/jpeg_image.h"
+#include "imaging/flatten_alpha.h"
+
+namespace corvane {
+
+namespace {
+
+TDecodedImage ReadBitmap(const std::string& path, const TReadHints&) { return {ReadBitmapFile(path), {}}; }
+std::vector<std::uint8_t> EncodeBitmapWith(const TBitmap& picture, const TEncodeOptions&) {
+    return EncodeBitmap(picture);
+}
+void WriteBitmap(const TBitmap& picture, const std::string& path, const TEncodeOptions&) {
+    WriteBitmapFile(picture, path);
+}
+
+// The header is read first, so that the decoder can be told to scale.
+TDecodedImage ReadJPEG(const std::string& path, const TReadHints& hints) {
+    TJPEGImage jpeg;
+    jpeg.LoadFromFile(path);
+    const int shrink = hints.ShrinkFor && jpeg.Width() > 0 ? hints.ShrinkFor(jpeg.Width(), jpeg.Height()) : 1;
+    jpeg.SetScale(shrink >= 8   ? TJPEGScale::jsEighth
+                  : shrink >= 4 ? TJPEGScale::jsQuarter
+                  : shrink >= 2 ? TJPEGScale::jsHalf
+                                : TJPEGScale::jsFullSize);
+    return {jpeg.ReleaseBitmap(), {}};
+}
+std::vector<std::uint8_t> EncodeJPEGWith(const TBitmap& picture, const TEncodeOptions& options) {
+    return EncodeJPEG(picture, options.Quality, options.Progressive);
+}
+void WriteJPEG(const TBitmap& picture, const std::string& path, const TEncodeOptions& options) {
+    WriteJPEGFile(picture, path, options.Quality, options.Progressive);
+}
+
+constexpr std::string_view kBitmapExtensions[] = {".bmp"};
+constexpr std::string_view kJPEGExtensions[] = {".jpg", ".jpeg"};
+
+const TImageFormat kFormats[] = {
+    {TImageFormatId::Bitmap, "BMP", kBitmapExtensions, ReadBitmap, EncodeBitmapWith, WriteBitmap, false},
+    {TImageFormatId::JPEG, "JPEG", kJPEGExtensions, ReadJPEG, EncodeJPEGWith, WriteJPEG, false},
+};
+
+// The picture the writer gets: laid onto the background when the format
+// cannot hold its alpha.
+const TBitmap& Writable(const TBitmap& picture, const TImageFormat& format, const TEncodeOptions& options,
+                        std::unique_ptr<TBitmap>& flattened) {
+    if (format.HoldsAlpha || !picture.HasAlpha()) return picture;
+    flattened = FlattenOntoBackground(picture, options.Background);
+    return *flattened;
+}
+
+}  // namespace
+
+std::span<const TImageFormat> ImageFormats() { return kFormats; }
+
+const TImageFormat* ImageFormatById(TImageFormatId id) {
+    for (const TImageFormat& f : kFormats)
+        if (f.Id == id) return &f;
+    return nullptr;
+}
+
+const TImageFormat* ImageFormatForExtension(std::string_view lowerExtension) {
+    for (const TImageFormat& f : kFormats)
+        if (std::find(f.Extensions.begin(), f.Extensions.end(), lowerExtension) != f.Extensions.end())
+            return &f;
+    return nullptr;
+}
+
+const TImageFormat& ReaderForExtension(std::string_view lowerExtension) {
+    const TImageFormat* format = ImageFormatForExtension(lowerExtension);
+    return format ? *format : *ImageFormatById(TImageFormatId::Bitmap);
+}
+
+std::vector<std::uint8_t> EncodeImage(const TBitmap& picture, TImageFormatId id,
+                                      const TEncodeOptions& options) {
+    const TImageFormat* format = ImageFormatById(id);
+    if (!format || !format->Writable()) return {};
+    std::unique_ptr<TBitmap> flattened;
+    return format->Encode(Writable(picture, *format, options, flattened), options);
+}
+
+void WriteImageFile(const TBitmap& picture, TImageFormatId id, const std::string& path,
+                    const TEncodeOptions& options) {
+    const TImageFormat* format = ImageFormatById(id);
+    if (!format || !format->Writable()) return;
+    std::unique_ptr<TBitmap> flattened;
+    format->Write(Writable(picture, *format, options, flattened), path, options);
+}
+
+}  // namespace corvane
