@@ -9,7 +9,8 @@ namespace {
 constexpr TOptionChoice kOrderChoices[] = {{"tone", "色調優先"}, {"gamma", "ガンマ補正優先"}};
 constexpr TOptionChoice kAutoTurnChoices[] = {
     {"none", "無し"}, {"portrait", "正立（Portraite）"}, {"landscape", "倒立（Landscape）"}};
-constexpr TOptionChoice kSaveFormatItems[] = {{"AUTO", "AUTO"}, {".bmp", ".bmp"}, {".jpg", ".jpg"}};
+constexpr TOptionChoice kSaveFormatItems[] = {
+    {"AUTO", "AUTO"}, {".bmp", ".bmp"}, {".jpg", ".jpg"}, {".png", ".png"}};
 constexpr TOptionChoice kNameCaseChoices[] = {{"none", "None"}, {"lower", "Lower"}, {"upper", "Uper"}};
 
 using S = TConversionSettings;

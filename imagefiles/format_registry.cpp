@@ -6,6 +6,8 @@
 #include "imagefiles/bmp_writer.h"
 #include "imagefiles/file_io.h"
 #include "imagefiles/jpeg_image.h"
+#include "imagefiles/png/png_reader.h"
+#include "imagefiles/png/png_writer.h"
 #include "imaging/flatten_alpha.h"
 
 namespace corvane {
@@ -38,12 +40,20 @@ void WriteJPEG(const TBitmap& picture, const std::string& path, const TEncodeOpt
     WriteJPEGFile(picture, path, options.Quality, options.Progressive);
 }
 
+// The formats beyond the first two encode in memory and write the file whole.
+template <std::vector<std::uint8_t> (*Encode)(const TBitmap&, const TEncodeOptions&)>
+void WriteEncoded(const TBitmap& picture, const std::string& path, const TEncodeOptions& options) {
+    WriteWholeFile(path, Encode(picture, options));
+}
+
 constexpr std::string_view kBitmapExtensions[] = {".bmp"};
 constexpr std::string_view kJPEGExtensions[] = {".jpg", ".jpeg"};
+constexpr std::string_view kPNGExtensions[] = {".png"};
 
 const TImageFormat kFormats[] = {
     {TImageFormatId::Bitmap, "BMP", kBitmapExtensions, ReadBitmap, EncodeBitmapWith, WriteBitmap, false},
     {TImageFormatId::JPEG, "JPEG", kJPEGExtensions, ReadJPEG, EncodeJPEGWith, WriteJPEG, false},
+    {TImageFormatId::PNG, "PNG", kPNGExtensions, ReadPNGFile, EncodePNG, WriteEncoded<EncodePNG>, true},
 };
 
 // The picture the writer gets: laid onto the background when the format

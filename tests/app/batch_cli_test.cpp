@@ -199,7 +199,7 @@ TEST_F(BatchCli, ListCheckedWholeBeforeTheRun) {
     const Result v = Run("--version");
     EXPECT_EQ(v.status, 0);
     EXPECT_EQ(v.out.rfind("corvane-batch ", 0), 0u);
-    EXPECT_EQ(Run("--format png --list " + (dir / "l.csv")).status, 2);
+    EXPECT_EQ(Run("--format gif --list " + (dir / "l.csv")).status, 2);
 }
 
 }  // namespace
