@@ -8,6 +8,8 @@
 #include "imagefiles/jpeg_image.h"
 #include "imagefiles/png/png_reader.h"
 #include "imagefiles/png/png_writer.h"
+#include "imagefiles/tiff/tiff_reader.h"
+#include "imagefiles/tiff/tiff_writer.h"
 #include "imaging/flatten_alpha.h"
 
 namespace corvane {
@@ -49,11 +51,13 @@ void WriteEncoded(const TBitmap& picture, const std::string& path, const TEncode
 constexpr std::string_view kBitmapExtensions[] = {".bmp"};
 constexpr std::string_view kJPEGExtensions[] = {".jpg", ".jpeg"};
 constexpr std::string_view kPNGExtensions[] = {".png"};
+constexpr std::string_view kTIFFExtensions[] = {".tif", ".tiff"};
 
 const TImageFormat kFormats[] = {
     {TImageFormatId::Bitmap, "BMP", kBitmapExtensions, ReadBitmap, EncodeBitmapWith, WriteBitmap, false},
     {TImageFormatId::JPEG, "JPEG", kJPEGExtensions, ReadJPEG, EncodeJPEGWith, WriteJPEG, false},
     {TImageFormatId::PNG, "PNG", kPNGExtensions, ReadPNGFile, EncodePNG, WriteEncoded<EncodePNG>, true},
+    {TImageFormatId::TIFF, "TIFF", kTIFFExtensions, ReadTIFFFile, EncodeTIFF, WriteEncoded<EncodeTIFF>, true},
 };
 
 // The picture the writer gets: laid onto the background when the format

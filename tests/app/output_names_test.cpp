@@ -67,6 +67,8 @@ TEST(OutputNames, EveryWritableFormatByItsExtension) {
         {"AUTO", "x.PNG", "/o/x.PNG", TWriterKind::PNG},
         {".bmp", "x.png", "/o/x.bmp", B},
         {".jpg", "x.png", "/o/x.jpg", J},
+        {".tif", "x.png", "/o/x.tif", TWriterKind::TIFF},
+        {"AUTO", "Scan.TIFF", "/o/Scan.TIFF", TWriterKind::TIFF},
     };
     for (const auto& r : rows)
         EXPECT_EQ(OutputPathFor("/o/", r.source, r.format, TNameCase::None), (TOutputTarget{r.path, r.writer}))
