@@ -10,6 +10,8 @@
 #include "imagefiles/png/png_writer.h"
 #include "imagefiles/tiff/tiff_reader.h"
 #include "imagefiles/tiff/tiff_writer.h"
+#include "imagefiles/webp/webp_reader.h"
+#include "imagefiles/webp/webp_writer.h"
 #include "imaging/flatten_alpha.h"
 
 namespace corvane {
@@ -52,12 +54,14 @@ constexpr std::string_view kBitmapExtensions[] = {".bmp"};
 constexpr std::string_view kJPEGExtensions[] = {".jpg", ".jpeg"};
 constexpr std::string_view kPNGExtensions[] = {".png"};
 constexpr std::string_view kTIFFExtensions[] = {".tif", ".tiff"};
+constexpr std::string_view kWebPExtensions[] = {".webp"};
 
 const TImageFormat kFormats[] = {
     {TImageFormatId::Bitmap, "BMP", kBitmapExtensions, ReadBitmap, EncodeBitmapWith, WriteBitmap, false},
     {TImageFormatId::JPEG, "JPEG", kJPEGExtensions, ReadJPEG, EncodeJPEGWith, WriteJPEG, false},
     {TImageFormatId::PNG, "PNG", kPNGExtensions, ReadPNGFile, EncodePNG, WriteEncoded<EncodePNG>, true},
     {TImageFormatId::TIFF, "TIFF", kTIFFExtensions, ReadTIFFFile, EncodeTIFF, WriteEncoded<EncodeTIFF>, true},
+    {TImageFormatId::WebP, "WebP", kWebPExtensions, ReadWebPFile, EncodeWebP, WriteEncoded<EncodeWebP>, true},
 };
 
 // The picture the writer gets: laid onto the background when the format

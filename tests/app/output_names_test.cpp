@@ -69,6 +69,8 @@ TEST(OutputNames, EveryWritableFormatByItsExtension) {
         {".jpg", "x.png", "/o/x.jpg", J},
         {".tif", "x.png", "/o/x.tif", TWriterKind::TIFF},
         {"AUTO", "Scan.TIFF", "/o/Scan.TIFF", TWriterKind::TIFF},
+        {".webp", "x.tif", "/o/x.webp", TWriterKind::WebP},
+        {"AUTO", "x.webp", "/o/x.webp", TWriterKind::WebP},
     };
     for (const auto& r : rows)
         EXPECT_EQ(OutputPathFor("/o/", r.source, r.format, TNameCase::None), (TOutputTarget{r.path, r.writer}))
