@@ -5,6 +5,7 @@
 #include "imagefiles/bmp_reader.h"
 #include "imagefiles/bmp_writer.h"
 #include "imagefiles/file_io.h"
+#include "imagefiles/gif/gif_reader.h"
 #include "imagefiles/jpeg_image.h"
 #include "imagefiles/png/png_reader.h"
 #include "imagefiles/png/png_writer.h"
@@ -55,6 +56,7 @@ constexpr std::string_view kJPEGExtensions[] = {".jpg", ".jpeg"};
 constexpr std::string_view kPNGExtensions[] = {".png"};
 constexpr std::string_view kTIFFExtensions[] = {".tif", ".tiff"};
 constexpr std::string_view kWebPExtensions[] = {".webp"};
+constexpr std::string_view kGIFExtensions[] = {".gif"};
 
 const TImageFormat kFormats[] = {
     {TImageFormatId::Bitmap, "BMP", kBitmapExtensions, ReadBitmap, EncodeBitmapWith, WriteBitmap, false},
@@ -62,6 +64,7 @@ const TImageFormat kFormats[] = {
     {TImageFormatId::PNG, "PNG", kPNGExtensions, ReadPNGFile, EncodePNG, WriteEncoded<EncodePNG>, true},
     {TImageFormatId::TIFF, "TIFF", kTIFFExtensions, ReadTIFFFile, EncodeTIFF, WriteEncoded<EncodeTIFF>, true},
     {TImageFormatId::WebP, "WebP", kWebPExtensions, ReadWebPFile, EncodeWebP, WriteEncoded<EncodeWebP>, true},
+    {TImageFormatId::GIF, "GIF", kGIFExtensions, ReadGIFFile, nullptr, nullptr, true},
 };
 
 // The picture the writer gets: laid onto the background when the format

@@ -71,6 +71,8 @@ TEST(OutputNames, EveryWritableFormatByItsExtension) {
         {"AUTO", "Scan.TIFF", "/o/Scan.TIFF", TWriterKind::TIFF},
         {".webp", "x.tif", "/o/x.webp", TWriterKind::WebP},
         {"AUTO", "x.webp", "/o/x.webp", TWriterKind::WebP},
+        {"AUTO", "x.gif", "/o/x.gif", None},  // read only
+        {".png", "x.gif", "/o/x.png", TWriterKind::PNG},
     };
     for (const auto& r : rows)
         EXPECT_EQ(OutputPathFor("/o/", r.source, r.format, TNameCase::None), (TOutputTarget{r.path, r.writer}))
