@@ -10,7 +10,7 @@ constexpr TOptionChoice kOrderChoices[] = {{"tone", "色調優先"}, {"gamma", "
 constexpr TOptionChoice kAutoTurnChoices[] = {
     {"none", "無し"}, {"portrait", "正立（Portraite）"}, {"landscape", "倒立（Landscape）"}};
 constexpr TOptionChoice kSaveFormatItems[] = {
-    {"AUTO", "AUTO"}, {".bmp", ".bmp"}, {".jpg", ".jpg"}, {".png", ".png"}, {".tif", ".tif"}, {".webp", ".webp"}};
+    {"AUTO", "AUTO"}, {".bmp", ".bmp"}, {".jpg", ".jpg"}, {".png", ".png"}, {".tif", ".tif"}, {".webp", ".webp"}, {".avif", ".avif"}};
 constexpr TOptionChoice kNameCaseChoices[] = {{"none", "None"}, {"lower", "Lower"}, {"upper", "Uper"}};
 
 using S = TConversionSettings;

@@ -6,6 +6,8 @@
 #include "imagefiles/bmp_writer.h"
 #include "imagefiles/file_io.h"
 #include "imagefiles/gif/gif_reader.h"
+#include "imagefiles/heif/avif_writer.h"
+#include "imagefiles/heif/heif_reader.h"
 #include "imagefiles/jpeg_image.h"
 #include "imagefiles/png/png_reader.h"
 #include "imagefiles/png/png_writer.h"
@@ -57,6 +59,8 @@ constexpr std::string_view kPNGExtensions[] = {".png"};
 constexpr std::string_view kTIFFExtensions[] = {".tif", ".tiff"};
 constexpr std::string_view kWebPExtensions[] = {".webp"};
 constexpr std::string_view kGIFExtensions[] = {".gif"};
+constexpr std::string_view kHEIFExtensions[] = {".heic", ".heif"};
+constexpr std::string_view kAVIFExtensions[] = {".avif"};
 
 const TImageFormat kFormats[] = {
     {TImageFormatId::Bitmap, "BMP", kBitmapExtensions, ReadBitmap, EncodeBitmapWith, WriteBitmap, false},
@@ -65,6 +69,9 @@ const TImageFormat kFormats[] = {
     {TImageFormatId::TIFF, "TIFF", kTIFFExtensions, ReadTIFFFile, EncodeTIFF, WriteEncoded<EncodeTIFF>, true},
     {TImageFormatId::WebP, "WebP", kWebPExtensions, ReadWebPFile, EncodeWebP, WriteEncoded<EncodeWebP>, true},
     {TImageFormatId::GIF, "GIF", kGIFExtensions, ReadGIFFile, nullptr, nullptr, true},
+    // HEVC encoding is left out: AVIF is the still format of the two to write.
+    {TImageFormatId::HEIF, "HEIF", kHEIFExtensions, ReadHEIFFile, nullptr, nullptr, true},
+    {TImageFormatId::AVIF, "AVIF", kAVIFExtensions, ReadHEIFFile, EncodeAVIF, WriteEncoded<EncodeAVIF>, true},
 };
 
 // The picture the writer gets: laid onto the background when the format

@@ -73,6 +73,9 @@ TEST(OutputNames, EveryWritableFormatByItsExtension) {
         {"AUTO", "x.webp", "/o/x.webp", TWriterKind::WebP},
         {"AUTO", "x.gif", "/o/x.gif", None},  // read only
         {".png", "x.gif", "/o/x.png", TWriterKind::PNG},
+        {".avif", "x.heic", "/o/x.avif", TWriterKind::AVIF},
+        {"AUTO", "x.AVIF", "/o/x.AVIF", TWriterKind::AVIF},
+        {"AUTO", "x.heic", "/o/x.heic", None},  // HEVC is read, not written
     };
     for (const auto& r : rows)
         EXPECT_EQ(OutputPathFor("/o/", r.source, r.format, TNameCase::None), (TOutputTarget{r.path, r.writer}))
