@@ -11,6 +11,7 @@
 #include "app/conversion_settings.h"
 #include "app/output_writer.h"
 #include "app/paths.h"
+#include "app/resize_setting.h"
 #include "imaging/TBitmap.h"
 
 namespace corvane {
@@ -37,10 +38,27 @@ bool SourceFileExists(const std::string& path);
 // and ".jpeg", each other format's extensions, the bitmap reader for anything else.
 std::unique_ptr<TBitmap> ReadSourcePicture(const std::string& path, PathStyle style = PathStyle::Native);
 
+// The source as the settings want it read: when the resize halves the
+// picture or more, a JPEG is decoded already shrunk (by 2, 4 or 8). FullSize
+// is the picture's size in the file all the same: the turn and the resize
+// are reckoned from it, so they come out as without the shrinking.
+struct TSourcePicture {
+    std::unique_ptr<TBitmap> Bitmap;
+    TPictureSize FullSize;
+};
+TSourcePicture ReadSourceFor(const std::string& path, const TConversionSettings& settings,
+                             PathStyle style = PathStyle::Native);
+
+// The size the output of a picture of `full` size comes out as: turned (and
+// enlarged by Circum) as the settings say, then fitted by the resize.
+TPictureSize OutputSizeFor(const TConversionSettings& settings, TPictureSize full);
+
 // The output picture by the settings: the combined turn with tone, tone
-// alone, the turn alone, or, with neither requested, nullptr: the source
-// itself is then written, which gives the bytes of an exact copy.
+// alone, the turn alone, then the resize to OutputSizeFor(full); with
+// nothing requested, nullptr: the source itself is then written, which gives
+// the bytes of an exact copy. `full` defaults to the source's own size.
 std::unique_ptr<TBitmap> ConvertPicture(TBitmap& source, const TConversionSettings& settings);
+std::unique_ptr<TBitmap> ConvertPicture(TBitmap& source, const TConversionSettings& settings, TPictureSize full);
 
 // Where the entry's output goes (the writer None when nothing is written).
 TOutputTarget EntryOutputTarget(const TEntryJob& job, const TConversionSettings& settings,

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "app/resize_setting.h"
+
 namespace corvane {
 
 namespace {
@@ -11,6 +13,8 @@ constexpr TOptionChoice kAutoTurnChoices[] = {
     {"none", "無し"}, {"portrait", "正立（Portraite）"}, {"landscape", "倒立（Landscape）"}};
 constexpr TOptionChoice kSaveFormatItems[] = {
     {"AUTO", "AUTO"}, {".bmp", ".bmp"}, {".jpg", ".jpg"}, {".png", ".png"}, {".tif", ".tif"}, {".webp", ".webp"}, {".avif", ".avif"}};
+constexpr TOptionChoice kResizeItems[] = {
+    {"none", "none"}, {"1920", "1920"}, {"1280x720", "1280x720"}, {"50%", "50%"}};
 constexpr TOptionChoice kNameCaseChoices[] = {{"none", "None"}, {"lower", "Lower"}, {"upper", "Uper"}};
 
 using S = TConversionSettings;
@@ -157,6 +161,18 @@ constexpr TOptionRow kRows[] = {
      .Default = 0,
      .Get = [](const S& s) { return int{s.Progressive}; },
      .Set = [](S& s, int v) { s.Progressive = v != 0; }},
+    {.Id = TOptionId::Resize,
+     .Kind = TOptionKind::Text,
+     .Caption = "サイズ変更",
+     .CliName = "--resize",
+     .Help = "サイズ変更: none / 長辺 N 画素 / W x H に収める / P% (拡大はしない)",
+     .Choices = kResizeItems,
+     .DefaultText = "none",
+     .Note = "; 回転などのあとに Lanczos3 で縮小",
+     .TextField = &S::Resize,
+     .ParseText = NormalizeResizeText,
+     .ParseHint = "none, N, WxH, P% のどれかを指定してください",
+     .ValueSynopsis = "none|N|WxH|P%"},
     {.Id = TOptionId::Jobs,
      .Kind = TOptionKind::Integer,
      .Caption = "同時に変換する項目の数",
@@ -233,6 +249,7 @@ std::string OptionSynopsis(const TOptionRow& row) {
             return text;
         case TOptionKind::Choice:
         case TOptionKind::Text: {
+            if (!row.ValueSynopsis.empty()) return text + " " + std::string(row.ValueSynopsis);
             for (std::size_t i = 0; i < row.Choices.size(); ++i) {
                 text += i == 0 ? ' ' : '|';
                 text += row.Choices[i].Name;

@@ -42,7 +42,8 @@ class TForm1 : public QMainWindow, public TRunnerHost {
 public:
     // The client area the layout needs under the menu bar.
     static constexpr int kClientWidth = 516;
-    static constexpr int kClientHeight = 434;
+    // Grown by the row of the resize group under the original layout.
+    static constexpr int kClientHeight = 482;
 
     // `dialogs`: the real dialogs when null. `drives`: the mounted file
     // systems when empty.
@@ -104,6 +105,10 @@ public:
     QLabel* Label64;
     TSpinEx* SpinEx2;
     QLabel* Label65;
+    // The resize group, below the original controls.
+    QGroupBox* GroupBox5;
+    QComboBox* ComboBox3;
+    QLabel* Label66;
     QCheckBox* CheckBox11;
     TSpinEx* SpinEx3;
     // Menu.
