@@ -1,12 +1,15 @@
 #include "imagefiles/interleaved_pixels.h"
 
+#include <algorithm>
+
 #include "imagefiles/image_file_errors.h"
 
 namespace corvane {
 
 void CheckDeclaredSize(std::int64_t width, std::int64_t height, const std::string& path,
-                       std::string_view format) {
-    if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide || width * height > kMaxPixels)
+                       std::string_view format, std::int64_t maxPixels) {
+    if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide ||
+        width * height > std::min(maxPixels, kMaxPixels))
         throw EImageFileError(
             path, format,
             "画像の大きさ " + std::to_string(width) + "x" + std::to_string(height) + " は扱えません");

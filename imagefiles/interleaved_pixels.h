@@ -15,10 +15,10 @@
 namespace corvane {
 
 // Raises EImageFileError unless width x height is a picture the working
-// bitmap can hold (kMaxSide, kMaxPixels), both sides at least 1. Called on
-// the header, before the library or the reader allocates pixels.
+// bitmap can hold (kMaxSide, and kMaxPixels or the caller's lower cap), both
+// sides at least 1. Called on the header, before pixels are allocated.
 void CheckDeclaredSize(std::int64_t width, std::int64_t height, const std::string& path,
-                       std::string_view format);
+                       std::string_view format, std::int64_t maxPixels = kMaxPixels);
 
 // A 24-bit picture from rows of `channels` bytes a pixel (3: RGB, 4: RGBA),
 // `stride` bytes apart; with 4 channels and `keepAlpha` the fourth becomes

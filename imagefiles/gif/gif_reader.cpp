@@ -74,13 +74,14 @@ int FindFirstImage(GifFileType* gif, const std::string& path) {
 
 }  // namespace
 
-TDecodedImage DecodeGIF(std::span<const std::uint8_t> bytes, const std::string& path) {
+TDecodedImage DecodeGIF(std::span<const std::uint8_t> bytes, const std::string& path,
+                        std::int64_t maxPixels) {
     Input input{bytes};
     int error = 0;
     const std::unique_ptr<GifFileType, GifCloser> gif(DGifOpen(&input, ReadInput, &error));
     if (!gif) Fail(path, error);
     GifFileType* g = gif.get();
-    CheckDeclaredSize(g->SWidth, g->SHeight, path, kFormat);
+    CheckDeclaredSize(g->SWidth, g->SHeight, path, kFormat, maxPixels);
 
     const int transparent = FindFirstImage(g, path);
     if (DGifGetImageDesc(g) == GIF_ERROR) Fail(path, g->Error);

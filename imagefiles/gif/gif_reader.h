@@ -13,7 +13,10 @@ namespace corvane {
 
 // EImageFileError with the path and giflib's text; a screen beyond the
 // working bitmap's limits is refused before pixel memory is taken.
-TDecodedImage DecodeGIF(std::span<const std::uint8_t> bytes, const std::string& path);
+// `maxPixels` lowers the picture limit (the fuzz targets keep their time
+// for parsing).
+TDecodedImage DecodeGIF(std::span<const std::uint8_t> bytes, const std::string& path,
+                        std::int64_t maxPixels = kMaxPixels);
 TDecodedImage ReadGIFFile(const std::string& path, const TReadHints& hints);
 
 }  // namespace corvane

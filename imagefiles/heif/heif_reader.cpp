@@ -29,7 +29,8 @@ void Check(const heif_error& error, const std::string& path) {
 
 }  // namespace
 
-TDecodedImage DecodeHEIF(std::span<const std::uint8_t> bytes, const std::string& path) {
+TDecodedImage DecodeHEIF(std::span<const std::uint8_t> bytes, const std::string& path,
+                         std::int64_t maxPixels) {
     heifio::EnsureInitialised();
     const heifio::Ptr<heif_context> ctx(heif_context_alloc());
     if (!ctx) throw std::bad_alloc();
@@ -39,7 +40,7 @@ TDecodedImage DecodeHEIF(std::span<const std::uint8_t> bytes, const std::string&
     Check(heif_context_get_primary_image_handle(ctx.get(), &rawHandle), path);
     const heifio::Ptr<heif_image_handle> handle(rawHandle);
     CheckDeclaredSize(heif_image_handle_get_width(handle.get()), heif_image_handle_get_height(handle.get()),
-                      path, kFormat);
+                      path, kFormat, maxPixels);
 
     TDecodedImage result;
     if (const std::size_t size = heif_image_handle_get_raw_color_profile_size(handle.get())) {
@@ -63,7 +64,7 @@ TDecodedImage DecodeHEIF(std::span<const std::uint8_t> bytes, const std::string&
     const int height = heif_image_get_height(image.get(), heif_channel_interleaved);
     if (!pixels || stride <= 0) throw EImageFileError(path, kFormat, "no decoded pixels");
     // The turns of the container can exchange width and height: checked again.
-    CheckDeclaredSize(width, height, path, kFormat);
+    CheckDeclaredSize(width, height, path, kFormat, maxPixels);
     result.Bitmap =
         PictureFromInterleaved(pixels, width, height, static_cast<std::size_t>(stride), alpha ? 4 : 3, alpha);
     return result;

@@ -15,7 +15,10 @@ namespace corvane {
 
 // EImageFileError with the path and libheif's message; a primary image
 // beyond the working bitmap's limits is refused before it is decoded.
-TDecodedImage DecodeHEIF(std::span<const std::uint8_t> bytes, const std::string& path);
+// `maxPixels` lowers the picture limit (the fuzz targets keep their time
+// for parsing).
+TDecodedImage DecodeHEIF(std::span<const std::uint8_t> bytes, const std::string& path,
+                         std::int64_t maxPixels = kMaxPixels);
 TDecodedImage ReadHEIFFile(const std::string& path, const TReadHints& hints);
 
 }  // namespace corvane

@@ -49,7 +49,8 @@ bool ApplyGamma(spng_ctx* ctx) {
 
 }  // namespace
 
-TDecodedImage DecodePNG(std::span<const std::uint8_t> bytes, const std::string& path) {
+TDecodedImage DecodePNG(std::span<const std::uint8_t> bytes, const std::string& path,
+                        std::int64_t maxPixels) {
     const std::unique_ptr<spng_ctx, CtxDeleter> ctx(spng_ctx_new(0));
     if (!ctx) throw std::bad_alloc();
     spng_ctx* c = ctx.get();
@@ -61,7 +62,7 @@ TDecodedImage DecodePNG(std::span<const std::uint8_t> bytes, const std::string& 
 
     spng_ihdr ihdr{};
     Check(spng_get_ihdr(c, &ihdr), path);
-    CheckDeclaredSize(ihdr.width, ihdr.height, path, kFormat);
+    CheckDeclaredSize(ihdr.width, ihdr.height, path, kFormat, maxPixels);
 
     TDecodedImage result;
     spng_iccp iccp{};

@@ -17,7 +17,10 @@ namespace corvane {
 // EImageFileError with the path and libspng's text for anything the library
 // refuses, and for a declared size beyond the working bitmap's limits
 // (checked on the header, before any pixel memory is taken).
-TDecodedImage DecodePNG(std::span<const std::uint8_t> bytes, const std::string& path);
+// `maxPixels` lowers the picture limit (the fuzz targets keep their time
+// for parsing).
+TDecodedImage DecodePNG(std::span<const std::uint8_t> bytes, const std::string& path,
+                        std::int64_t maxPixels = kMaxPixels);
 TDecodedImage ReadPNGFile(const std::string& path, const TReadHints& hints);
 
 }  // namespace corvane

@@ -79,9 +79,9 @@ struct OptionsDeleter {
 TIFFPtr OpenMemory(MemoryStream& stream, const char* mode) {
     const std::unique_ptr<TIFFOpenOptions, OptionsDeleter> options(TIFFOpenOptionsAlloc());
     if (!options) throw std::bad_alloc();
-    // No single buffer the library takes need be larger than the biggest
-    // picture's widest strip or tile; a header can declare far more.
-    TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), tmsize_t{1} << 31);
+    // A strip of the largest picture the program holds fits in 1 GiB; a
+    // header can declare far more.
+    TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), tmsize_t{1} << 30);
     TIFFOpenOptionsSetErrorHandlerExtR(options.get(), ErrorProc, &stream);
     TIFFOpenOptionsSetWarningHandlerExtR(options.get(), WarningProc, &stream);
     // "m": no memory mapping, the callbacks are the only way to the bytes.

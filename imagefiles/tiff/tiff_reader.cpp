@@ -230,14 +230,15 @@ void ReadThroughRGBA(TIFF* tif, const Layout& l, TBitmap& picture, const std::st
 
 }  // namespace
 
-TDecodedImage DecodeTIFF(std::span<const std::uint8_t> bytes, const std::string& path) {
+TDecodedImage DecodeTIFF(std::span<const std::uint8_t> bytes, const std::string& path,
+                         std::int64_t maxPixels) {
     tiffio::MemoryStream stream;
     stream.Input = bytes;
     const tiffio::TIFFPtr tif = tiffio::OpenMemory(stream, "r");
     if (!tif) Fail(path, stream, "not a TIFF file");
 
     Layout layout = ReadLayout(tif.get());
-    CheckDeclaredSize(layout.Width, layout.Height, path, kFormat);
+    CheckDeclaredSize(layout.Width, layout.Height, path, kFormat, maxPixels);
     TDecodedImage result;
     std::uint32_t iccLength = 0;
     const std::uint8_t* icc = nullptr;

@@ -16,7 +16,10 @@ namespace corvane {
 
 // EImageFileError with the path and libtiff's text; a declared size beyond
 // the working bitmap's limits is refused before pixel memory is taken.
-TDecodedImage DecodeTIFF(std::span<const std::uint8_t> bytes, const std::string& path);
+// `maxPixels` lowers the picture limit (the fuzz targets keep their time
+// for parsing).
+TDecodedImage DecodeTIFF(std::span<const std::uint8_t> bytes, const std::string& path,
+                         std::int64_t maxPixels = kMaxPixels);
 TDecodedImage ReadTIFFFile(const std::string& path, const TReadHints& hints);
 
 }  // namespace corvane

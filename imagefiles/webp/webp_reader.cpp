@@ -46,7 +46,8 @@ struct AnimDecoderDeleter {
     void operator()(WebPAnimDecoder* d) const noexcept { WebPAnimDecoderDelete(d); }
 };
 
-std::unique_ptr<TBitmap> FirstFrame(std::span<const std::uint8_t> bytes, const std::string& path) {
+std::unique_ptr<TBitmap> FirstFrame(std::span<const std::uint8_t> bytes, const std::string& path,
+                                    std::int64_t maxPixels) {
     WebPAnimDecoderOptions options;
     if (!WebPAnimDecoderOptionsInit(&options)) throw EImageFileError(path, kFormat, "version mismatch");
     options.color_mode = MODE_RGBA;
@@ -57,7 +58,7 @@ std::unique_ptr<TBitmap> FirstFrame(std::span<const std::uint8_t> bytes, const s
     WebPAnimInfo info{};
     if (!WebPAnimDecoderGetInfo(decoder.get(), &info))
         throw EImageFileError(path, kFormat, "no animation info");
-    CheckDeclaredSize(info.canvas_width, info.canvas_height, path, kFormat);
+    CheckDeclaredSize(info.canvas_width, info.canvas_height, path, kFormat, maxPixels);
     std::uint8_t* canvas = nullptr;
     int timestamp = 0;
     if (!WebPAnimDecoderGetNext(decoder.get(), &canvas, &timestamp) || !canvas)
@@ -68,16 +69,17 @@ std::unique_ptr<TBitmap> FirstFrame(std::span<const std::uint8_t> bytes, const s
 
 }  // namespace
 
-TDecodedImage DecodeWebP(std::span<const std::uint8_t> bytes, const std::string& path) {
+TDecodedImage DecodeWebP(std::span<const std::uint8_t> bytes, const std::string& path,
+                         std::int64_t maxPixels) {
     WebPBitstreamFeatures features{};
     const VP8StatusCode status = WebPGetFeatures(bytes.data(), bytes.size(), &features);
     if (status != VP8_STATUS_OK) throw EImageFileError(path, kFormat, StatusText(status));
     TDecodedImage result;
     if (features.has_animation) {
-        result.Bitmap = FirstFrame(bytes, path);
+        result.Bitmap = FirstFrame(bytes, path, maxPixels);
         return result;
     }
-    CheckDeclaredSize(features.width, features.height, path, kFormat);
+    CheckDeclaredSize(features.width, features.height, path, kFormat, maxPixels);
     const int w = features.width, h = features.height;
     const int channels = features.has_alpha ? 4 : 3;
     const std::size_t stride = static_cast<std::size_t>(w) * channels;
