@@ -52,6 +52,9 @@ TDecodedImage DecodeHEIF(std::span<const std::uint8_t> bytes, const std::string&
     const bool alpha = heif_image_handle_has_alpha_channel(handle.get()) != 0;
     heif_image* rawImage = nullptr;
     const heifio::Ptr<heif_decoding_options> options(heif_decoding_options_alloc());
+    if (!options) throw std::bad_alloc();
+    // 10- and 12-bit pictures (common from phones) come out as 8-bit samples.
+    options->convert_hdr_to_8bit = 1;
     Check(
         heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB,
                           alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, options.get()),
