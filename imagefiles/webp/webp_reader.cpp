@@ -74,12 +74,14 @@ TDecodedImage DecodeWebP(std::span<const std::uint8_t> bytes, const std::string&
     WebPBitstreamFeatures features{};
     const VP8StatusCode status = WebPGetFeatures(bytes.data(), bytes.size(), &features);
     if (status != VP8_STATUS_OK) throw EImageFileError(path, kFormat, StatusText(status));
+    // For an animation these are the canvas's sides, which the animation
+    // decoder allocates as soon as it is made: checked first.
+    CheckDeclaredSize(features.width, features.height, path, kFormat, maxPixels);
     TDecodedImage result;
     if (features.has_animation) {
         result.Bitmap = FirstFrame(bytes, path, maxPixels);
         return result;
     }
-    CheckDeclaredSize(features.width, features.height, path, kFormat, maxPixels);
     const int w = features.width, h = features.height;
     const int channels = features.has_alpha ? 4 : 3;
     const std::size_t stride = static_cast<std::size_t>(w) * channels;

@@ -159,6 +159,27 @@ TEST_F(BatchCli, TwoJobsWriteWhatOneJobWrites) {
     EXPECT_TRUE(Files(dir / "a") == Files(dir / "b"));
 }
 
+// Found by the WebP fuzz target: the canvas an animation declares was taken
+// (2.4 GB here) before its size was checked. In 1 GB of address space the
+// file must fail on its size, not on memory.
+TEST_F(BatchCli, AHugeDeclaredWebPCanvasFailsOnItsSizeNotOnMemory) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "a limited address space and the address sanitizer's shadow do not mix";
+#else
+    std::filesystem::copy_file(
+        std::string(CORVANE_TESTDATA_DIR) + "/webp/bad/animated-canvas-37x16777000.webp", dir / "x.webp");
+    TempFolder out;
+    const Result r = Run("--dest " + out.Dir() + " " + (dir / "x.webp"));
+    EXPECT_EQ(r.status, 1);
+    const std::string cmd = "ulimit -v 1048576; " + std::string(CORVANE_BATCH_EXE) + " -q --dest " +
+                            out.Dir() + " " + (dir / "x.webp") + " 2>" + (dir / "stderr") +
+                            " </dev/null >/dev/null";
+    std::system(cmd.c_str());
+    EXPECT_NE(ReadBytes(dir / "stderr").find("画像の大きさ 37x16775959 は扱えません"), std::string::npos)
+        << ReadBytes(dir / "stderr");
+#endif
+}
+
 // Memory running out while the list is read reads as it does in a run, not
 // as the allocator's own name for it.
 TEST_F(BatchCli, OutOfMemoryReadsAsTheSystemSaysIt) {

@@ -78,6 +78,19 @@ TEST_F(WebPOracle, WrittenPicturesReadBackInPillow) {
     EXPECT_FALSE(DecodeWebP(EncodeWebP(opaque, {}), "").Bitmap->HasAlpha());
 }
 
+// Found by the fuzz target: an animation whose canvas is declared 37 x
+// 16777000 made the animation decoder take 2.4 GB before the size was seen.
+TEST(WebPReader, RefusesAHugeAnimationCanvasBeforeAllocatingIt) {
+    const std::string path = TestFile("webp/bad", "animated-canvas-37x16777000.webp");
+    try {
+        DecodeWebP(jpegtest::Slurp(path), "x.webp");
+        ADD_FAILURE() << "accepted";
+    } catch (const EImageFileError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "ファイル x.webp は WebP として読めません: 画像の大きさ 37x16775959 は扱えません");
+    }
+}
+
 TEST(WebPReader, RefusesBrokenFilesNamingThem) {
     const std::vector<std::uint8_t> whole = jpegtest::Slurp(TestFile("webp", "lossy-rgb.webp"));
     for (const std::vector<std::uint8_t>& bad :
