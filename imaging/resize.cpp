@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "imaging/errors.h"
+#include "imaging/pixel_buffer.h"
 
 namespace corvane {
 
@@ -70,14 +71,18 @@ std::unique_ptr<TBitmap> ResizeBitmap(const TBitmap& source, int newWidth, int n
     const bool alpha = picture->HasAlpha();
     const int bands = alpha ? 4 : 3;
     const std::size_t stride = static_cast<std::size_t>(w) * bands;
-    std::vector<std::uint8_t> pixels(stride * static_cast<std::size_t>(h));
+    // Every byte is written below; the block may be one a picture freed.
+    PixelBuffer pixels(stride * static_cast<std::size_t>(h));
+    // The bands stay blue, green, red: the filter treats them alike.
     for (int y = 0; y < h; ++y) {
         const std::uint8_t* s = picture->ScanLine(y);
         std::uint8_t* d = pixels.data() + static_cast<std::size_t>(y) * stride;
-        for (int x = 0; x < w; ++x, s += 3, d += bands) {
-            d[0] = s[2], d[1] = s[1], d[2] = s[0];
-            if (alpha) d[3] = picture->AlphaLine(y)[x];
+        if (!alpha) {
+            std::memcpy(d, s, stride);
+            continue;
         }
+        const std::uint8_t* a = picture->AlphaLine(y);
+        for (int x = 0; x < w; ++x, s += 3, d += 4) d[0] = s[0], d[1] = s[1], d[2] = s[2], d[3] = a[x];
     }
 
     ImagePtr image(vips_image_new_from_memory(pixels.data(), pixels.size(), w, h, bands, VIPS_FORMAT_UCHAR));
@@ -113,10 +118,12 @@ std::unique_ptr<TBitmap> ResizeBitmap(const TBitmap& source, int newWidth, int n
     for (int y = 0; y < newHeight; ++y) {
         const std::uint8_t* s = bytes + static_cast<std::size_t>(y) * newWidth * bands;
         std::uint8_t* d = result->ScanLine(y);
-        for (int x = 0; x < newWidth; ++x, s += bands, d += 3) {
-            d[0] = s[2], d[1] = s[1], d[2] = s[0];
-            if (alpha) result->AlphaLine(y)[x] = s[3];
+        if (!alpha) {
+            std::memcpy(d, s, static_cast<std::size_t>(newWidth) * 3);
+            continue;
         }
+        std::uint8_t* a = result->AlphaLine(y);
+        for (int x = 0; x < newWidth; ++x, s += 4, d += 3) d[0] = s[0], d[1] = s[1], d[2] = s[2], a[x] = s[3];
     }
     return result;
 }
