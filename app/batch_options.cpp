@@ -80,7 +80,8 @@ int ChoiceOption(const TOptionRow& row, const std::string& value) {
 std::string TextOption(const TOptionRow& row, const std::string& value) {
     if (row.ParseText) {
         std::string normalized;
-        if (!row.ParseText(value, normalized)) Refuse(std::string(row.CliName), value, std::string(row.ParseHint));
+        if (!row.ParseText(value, normalized))
+            Refuse(std::string(row.CliName), value, std::string(row.ParseHint));
         return normalized;
     }
     const auto lower = [](std::string_view text) {

@@ -18,8 +18,8 @@ void ValidateSettings(const TConversionSettings& s) {
             std::string normalized;
             const std::string& text = s.*row.TextField;
             if (!row.ParseText(text, normalized))
-                throw ESettingsError(std::string(row.Caption) + "の値 " + text + " は使えません: " +
-                                     std::string(row.ParseHint));
+                throw ESettingsError(std::string(row.Caption) + "の値 " + text +
+                                     " は使えません: " + std::string(row.ParseHint));
             continue;
         }
         if (row.Kind == TOptionKind::Choice) {

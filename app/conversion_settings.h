@@ -32,7 +32,7 @@ struct TConversionSettings {
     int JPEGQuality{};
     bool Progressive{};
     std::string Resize{};  // "none", "N", "WxH" or "P%" (app/resize_setting.h)
-    int Jobs{};  // entries converted at once (0: auto); the files are those of one at a time
+    int Jobs{};            // entries converted at once (0: auto); the files are those of one at a time
 };
 
 inline constexpr TColor kBackColor = clWhite;

@@ -45,8 +45,8 @@ namespace {
 // The size after the turn alone.
 TPictureSize TurnedSize(const TConversionSettings& s, TPictureSize full) {
     if (!RotationRequested(s, full.Width, full.Height)) return full;
-    const TurnGeometry g =
-        MakeTurnGeometry(full.Width, full.Height, EffectiveAngle(s, full.Width, full.Height), s.Mirror, s.Circum);
+    const TurnGeometry g = MakeTurnGeometry(full.Width, full.Height,
+                                            EffectiveAngle(s, full.Width, full.Height), s.Mirror, s.Circum);
     return {g.NewWidth, g.NewHeight};
 }
 
@@ -85,8 +85,8 @@ std::unique_ptr<TBitmap> ConvertPicture(TBitmap& source, const TConversionSettin
     const bool rotation = RotationRequested(s, full.Width, full.Height);
     std::unique_ptr<TBitmap> output;
     if (tone && rotation)
-        output = RotateToneGammaBitmap(source, angle, s.Mirror, s.Circum, s.Brightness, s.Contrast, LevelCode(s),
-                                       GammaCode(s), s.ToneFirst, kBackColor);
+        output = RotateToneGammaBitmap(source, angle, s.Mirror, s.Circum, s.Brightness, s.Contrast,
+                                       LevelCode(s), GammaCode(s), s.ToneFirst, kBackColor);
     else if (tone)
         output = ToneGammaBitmap(source, s.Brightness, s.Contrast, LevelCode(s), GammaCode(s), s.ToneFirst);
     else if (rotation)

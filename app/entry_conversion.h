@@ -58,7 +58,8 @@ TPictureSize OutputSizeFor(const TConversionSettings& settings, TPictureSize ful
 // nothing requested, nullptr: the source itself is then written, which gives
 // the bytes of an exact copy. `full` defaults to the source's own size.
 std::unique_ptr<TBitmap> ConvertPicture(TBitmap& source, const TConversionSettings& settings);
-std::unique_ptr<TBitmap> ConvertPicture(TBitmap& source, const TConversionSettings& settings, TPictureSize full);
+std::unique_ptr<TBitmap> ConvertPicture(TBitmap& source, const TConversionSettings& settings,
+                                        TPictureSize full);
 
 // Where the entry's output goes (the writer None when nothing is written).
 TOutputTarget EntryOutputTarget(const TEntryJob& job, const TConversionSettings& settings,

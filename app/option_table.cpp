@@ -11,8 +11,9 @@ namespace {
 constexpr TOptionChoice kOrderChoices[] = {{"tone", "色調優先"}, {"gamma", "ガンマ補正優先"}};
 constexpr TOptionChoice kAutoTurnChoices[] = {
     {"none", "無し"}, {"portrait", "正立（Portraite）"}, {"landscape", "倒立（Landscape）"}};
-constexpr TOptionChoice kSaveFormatItems[] = {
-    {"AUTO", "AUTO"}, {".bmp", ".bmp"}, {".jpg", ".jpg"}, {".png", ".png"}, {".tif", ".tif"}, {".webp", ".webp"}, {".avif", ".avif"}};
+constexpr TOptionChoice kSaveFormatItems[] = {{"AUTO", "AUTO"},  {".bmp", ".bmp"}, {".jpg", ".jpg"},
+                                              {".png", ".png"},  {".tif", ".tif"}, {".webp", ".webp"},
+                                              {".avif", ".avif"}};
 constexpr TOptionChoice kResizeItems[] = {
     {"none", "none"}, {"1920", "1920"}, {"1280x720", "1280x720"}, {"50%", "50%"}};
 constexpr TOptionChoice kNameCaseChoices[] = {{"none", "None"}, {"lower", "Lower"}, {"upper", "Uper"}};

@@ -248,8 +248,8 @@ void TForm1::CreateOptions(QWidget* client) {
     GroupBox5 = new QGroupBox(OptionCaption(row(Resize)), client);
     GroupBox5->setGeometry(240, 432, 273, 45);
     ComboBox3 = MakeEditableCombo(GroupBox5, OptionItems(row(Resize)), {8, 18, 97, 20});
-    ComboBox3->setCurrentText(
-        QString::fromUtf8(row(Resize).DefaultText.data(), static_cast<qsizetype>(row(Resize).DefaultText.size())));
+    ComboBox3->setCurrentText(QString::fromUtf8(row(Resize).DefaultText.data(),
+                                                static_cast<qsizetype>(row(Resize).DefaultText.size())));
     Label66 = MakeLabel(GroupBox5, QStringLiteral("none / 長辺 N / WxH / P%"), 112, 22);
 
     optionControls_ = {{Brightness, SpinEx1},      {Contrast, SpinEx2},    {Level, SpinEx3},

@@ -110,8 +110,7 @@ TEST(BatchOptions, FormatIsStrict) {
             ParseBatchOptions({"--format", bad, "--list", "l"});
             ADD_FAILURE() << "accepted " << bad;
         } catch (const EUsageError& e) {
-            EXPECT_NE(std::string(e.what()).find("AUTO, .bmp, .jpg, .png"),
-                      std::string::npos);
+            EXPECT_NE(std::string(e.what()).find("AUTO, .bmp, .jpg, .png"), std::string::npos);
         }
     }
 }

@@ -247,7 +247,8 @@ TEST_F(BatchRun, ReaderChosenByExtensionAlone) {
     // A format's own extension takes its reader, whatever the bytes are.
     host.List = {Entry(dir / "z.gif", Out())};
     EXPECT_FALSE(RunBatch(host, TConversionSettings{}));
-    EXPECT_EQ(host.ErrorText, "ファイル " + (dir / "z.gif") + " は GIF として読めません: Data is not in GIF format.");
+    EXPECT_EQ(host.ErrorText,
+              "ファイル " + (dir / "z.gif") + " は GIF として読めません: Data is not in GIF format.");
 }
 
 }  // namespace

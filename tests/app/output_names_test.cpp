@@ -78,7 +78,8 @@ TEST(OutputNames, EveryWritableFormatByItsExtension) {
         {"AUTO", "x.heic", "/o/x.heic", None},  // HEVC is read, not written
     };
     for (const auto& r : rows)
-        EXPECT_EQ(OutputPathFor("/o/", r.source, r.format, TNameCase::None), (TOutputTarget{r.path, r.writer}))
+        EXPECT_EQ(OutputPathFor("/o/", r.source, r.format, TNameCase::None),
+                  (TOutputTarget{r.path, r.writer}))
             << r.format << " " << r.source;
 }
 

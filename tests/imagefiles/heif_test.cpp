@@ -52,7 +52,8 @@ TEST(HeifCodecs, DecodersForBothAndAnAV1Encoder) {
 // that holds the drawn pattern to within one level: libheif 1.15 rounds once
 // on the way between its RGB and the coded planes.
 TEST_F(HeifOracle, EveryFileDecodesAsTheFormatsOwnTool) {
-    for (const char* name : {"rgb.heic", "rgba.heic", "rgb.avif", "rgba.avif", "lossless.avif", "rgb10.heic"}) {
+    for (const char* name :
+         {"rgb.heic", "rgba.heic", "rgb.avif", "rgba.avif", "lossless.avif", "rgb10.heic"}) {
         SCOPED_TRACE(name);
         const std::string path = TestFile("heif", name);
         const TDecodedImage image = DecodeHEIF(jpegtest::Slurp(path), path);
