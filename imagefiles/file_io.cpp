@@ -16,7 +16,7 @@ InputFile::InputFile(const std::string& path) {
     // O_NONBLOCK so that opening a FIFO never waits for a writer.
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0) throw EFOpenError(path);
-    struct stat st {};
+    struct stat st{};
     if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd_);
         fd_ = -1;
@@ -55,8 +55,7 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
     bytes.resize(got);
     if (got == file.Size()) {
         std::uint8_t extra[4096];
-        for (std::size_t n; (n = file.Read(extra, sizeof extra)) > 0;)
-            bytes.insert(bytes.end(), extra, extra + n);
+        for (std::size_t n; (n = file.Read(extra, sizeof extra)) > 0;) bytes.insert(bytes.end(), extra, extra + n);
     }
     return bytes;
 }

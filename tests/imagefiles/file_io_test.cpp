@@ -29,8 +29,7 @@ protected:
         return {std::istreambuf_iterator<char>(in), {}};
     }
     std::size_t EntriesInDir() const {
-        return static_cast<std::size_t>(
-            std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
+        return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
     }
 
     fs::path dir_;
@@ -79,7 +78,7 @@ TEST_F(FileIo, OnlyRegularFilesOpenForReading) {
 
 TEST_F(FileIo, NewFilesGetTheUsualMode) {
     WriteWholeFile(Path("m.bin"), {});
-    struct stat st {};
+    struct stat st{};
     ASSERT_EQ(::stat(Path("m.bin").c_str(), &st), 0);
     const mode_t mask = ::umask(0);
     ::umask(mask);
