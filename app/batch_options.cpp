@@ -78,6 +78,12 @@ int ChoiceOption(const TOptionRow& row, const std::string& value) {
 // A text option takes one of its items, in any letter case, the dot of an
 // extension optional: "jpg", ".JPG" and ".jpg" all give ".jpg".
 std::string TextOption(const TOptionRow& row, const std::string& value) {
+    if (row.ParseText) {
+        std::string normalized;
+        if (!row.ParseText(value, normalized))
+            Refuse(std::string(row.CliName), value, std::string(row.ParseHint));
+        return normalized;
+    }
     const auto lower = [](std::string_view text) {
         std::string out(text);
         for (char& c : out)

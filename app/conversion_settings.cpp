@@ -14,6 +14,14 @@ TConversionSettings::TConversionSettings() { ApplyDefaults(*this); }
 void ValidateSettings(const TConversionSettings& s) {
     for (const TOptionRow& row : OptionTable()) {
         int lo = row.Min, hi = row.Max;
+        if (row.Kind == TOptionKind::Text && row.ParseText) {
+            std::string normalized;
+            const std::string& text = s.*row.TextField;
+            if (!row.ParseText(text, normalized))
+                throw ESettingsError(std::string(row.Caption) + "の値 " + text +
+                                     " は使えません: " + std::string(row.ParseHint));
+            continue;
+        }
         if (row.Kind == TOptionKind::Choice) {
             lo = 0;
             hi = static_cast<int>(row.Choices.size()) - 1;

@@ -39,6 +39,7 @@ struct TConversionSettings {
     TNameCase NameCase{};
     int JPEGQuality{};
     bool Progressive{};
+    std::string Resize{};  // "none", "N", "WxH" or "P%" (app/resize_setting.h)
     int Jobs{};  // entries converted at once (0: auto); the files are those of one at a time
     TExistingPolicy Existing{};
     bool KeepGoing{};  // a failing entry is reported and the run goes on

@@ -5,10 +5,11 @@
 #include "app/batch_entry.h"
 #include "app/entry_estimate.h"
 #include "app/metadata_policy.h"
-#include "imagefiles/bmp_reader.h"
-#include "imagefiles/jpeg_image.h"
+#include "imagefiles/format_registry.h"
 #include "imaging/BitmapUtils.h"
 #include "imaging/errors.h"
+#include "imaging/resize.h"
+#include "imaging/rotation_geometry.h"
 
 namespace corvane {
 
@@ -40,34 +41,92 @@ bool SourceFileExists(const std::string& path) {
 
 std::unique_ptr<TBitmap> ReadSourcePicture(const std::string& path, PathStyle style,
                                            TImageMetadata* metadata) {
-    const std::string ext = LowerExt(path, style);
-    if (ext == ".jpg" || ext == ".jpeg") return ReadJPEGFile(path, metadata);
-    return ReadBitmapFile(path, metadata);
+    TDecodedImage image = ReaderForExtension(LowerExt(path, style)).Read(path, {});
+    if (metadata) {
+        *metadata = std::move(image.Metadata);
+        if (metadata->IccProfile.empty()) metadata->IccProfile = std::move(image.IccProfile);
+    }
+    return std::move(image.Bitmap);
+}
+
+namespace {
+
+// The size after the turn alone.
+TPictureSize TurnedSize(const TConversionSettings& s, TPictureSize full) {
+    if (!RotationRequested(s, full.Width, full.Height)) return full;
+    const TurnGeometry g = MakeTurnGeometry(full.Width, full.Height,
+                                            EffectiveAngle(s, full.Width, full.Height), s.Mirror, s.Circum);
+    return {g.NewWidth, g.NewHeight};
+}
+
+}  // namespace
+
+TSourcePicture ReadSourceFor(const std::string& path, const TConversionSettings& settings, PathStyle style) {
+    TSourcePicture source;
+    bool sized = false;
+    TReadHints hints;
+    const TResizeSpec spec = ResizeSpecOf(settings);
+    if (spec.Mode != TResizeSpec::Kind::None)
+        hints.ShrinkFor = [&](int width, int height) {
+            source.FullSize = {width, height};
+            sized = true;
+            const TPictureSize turned = TurnedSize(settings, source.FullSize);
+            return ShrinkOnLoadFactor(turned, ResizedSize(spec, turned));
+        };
+    TDecodedImage image = ReaderForExtension(LowerExt(path, style)).Read(path, hints);
+    source.Bitmap = std::move(image.Bitmap);
+    source.Metadata = std::move(image.Metadata);
+    if (source.Metadata.IccProfile.empty()) source.Metadata.IccProfile = std::move(image.IccProfile);
+    if (!sized) source.FullSize = {source.Bitmap->Width(), source.Bitmap->Height()};
+    return source;
+}
+
+TPictureSize OutputSizeFor(const TConversionSettings& settings, TPictureSize full) {
+    return ResizedSize(ResizeSpecOf(settings), TurnedSize(settings, full));
 }
 
 namespace {
 
 // Read, then the orientation and colour steps that come before the transforms.
 TSourcePicture ReadAndPrepare(const std::string& path, const TConversionSettings& settings, PathStyle style) {
-    TSourcePicture source;
-    source.Bitmap = ReadSourcePicture(path, style, &source.Metadata);
+    TSourcePicture source = ReadSourceFor(path, settings, style);
+    const bool shrunk = source.FullSize != TPictureSize{source.Bitmap->Width(), source.Bitmap->Height()};
     PrepareSource(source, settings);
+    // Turned upright: the size in the file is turned with it.
+    if (source.Oriented) {
+        if (!shrunk)
+            source.FullSize = {source.Bitmap->Width(), source.Bitmap->Height()};
+        else if (source.Metadata.Orientation >= 5)
+            source.FullSize = {source.FullSize.Height, source.FullSize.Width};
+    }
     return source;
 }
 
 }  // namespace
 
 std::unique_ptr<TBitmap> ConvertPicture(TBitmap& source, const TConversionSettings& s) {
-    const int angle = EffectiveAngle(s, source.Width(), source.Height());
+    return ConvertPicture(source, s, {source.Width(), source.Height()});
+}
+
+std::unique_ptr<TBitmap> ConvertPicture(TBitmap& source, const TConversionSettings& s, TPictureSize full) {
+    // The turn is decided on the picture's shape in the file: a shrunk
+    // decode of 1001 x 1000 could come out square.
+    const int angle = EffectiveAngle(s, full.Width, full.Height);
     const bool tone = ToneRequested(s);
-    const bool rotation = RotationRequested(s, source.Width(), source.Height());
+    const bool rotation = RotationRequested(s, full.Width, full.Height);
+    std::unique_ptr<TBitmap> output;
     if (tone && rotation)
-        return RotateToneGammaBitmap(source, angle, s.Mirror, s.Circum, s.Brightness, s.Contrast,
-                                     LevelCode(s), GammaCode(s), s.ToneFirst, kBackColor);
-    if (tone)
-        return ToneGammaBitmap(source, s.Brightness, s.Contrast, LevelCode(s), GammaCode(s), s.ToneFirst);
-    if (rotation) return RotateBitmap(source, angle, s.Mirror, s.Circum, kBackColor);
-    return nullptr;
+        output = RotateToneGammaBitmap(source, angle, s.Mirror, s.Circum, s.Brightness, s.Contrast,
+                                       LevelCode(s), GammaCode(s), s.ToneFirst, kBackColor);
+    else if (tone)
+        output = ToneGammaBitmap(source, s.Brightness, s.Contrast, LevelCode(s), GammaCode(s), s.ToneFirst);
+    else if (rotation)
+        output = RotateBitmap(source, angle, s.Mirror, s.Circum, kBackColor);
+
+    const TBitmap& current = output ? *output : source;
+    const TPictureSize target = OutputSizeFor(s, full);
+    if (current.Empty() || target == TPictureSize{current.Width(), current.Height()}) return output;
+    return ResizeBitmap(current, target.Width, target.Height);
 }
 
 TOutputTarget EntryOutputTarget(const TEntryJob& job, const TConversionSettings& settings, PathStyle style) {
@@ -93,7 +152,7 @@ TEncodedEntry EncodeEntry(const TEntryJob& job, const TConversionSettings& setti
     TEncodedEntry result;
     result.Target = EntryOutputTarget(job, settings, style);
     TSourcePicture source = ReadAndPrepare(job.SourcePath, settings, style);
-    std::unique_ptr<TBitmap> output = ConvertPicture(*source.Bitmap, settings);
+    std::unique_ptr<TBitmap> output = ConvertPicture(*source.Bitmap, settings, source.FullSize);
     const TBitmap& written = output ? *output : *source.Bitmap;
     const TImageMetadata metadata =
         OutputMetadata(source, settings, written, output != nullptr, result.Target.Writer, source.Warnings);

@@ -11,9 +11,11 @@
 #include "app/conversion_settings.h"
 #include "app/entry_estimate.h"
 #include "app/entry_outcome.h"
+#include "app/metadata_policy.h"
 #include "app/output_commit.h"
 #include "app/output_writer.h"
 #include "app/paths.h"
+#include "app/resize_setting.h"
 #include "imaging/TBitmap.h"
 
 namespace corvane {
@@ -37,14 +39,32 @@ TEntryJob PrepareEntry(const std::string& entry, int index, int count, const TCo
 // do not count: reading a FIFO could wait forever.
 bool SourceFileExists(const std::string& path);
 
-// JPEG for ".jpg" and ".jpeg" in any case, the bitmap reader for anything else.
+// By the extension in any case, through the format registry: JPEG for ".jpg"
+// and ".jpeg", each other format's extensions, the bitmap reader for anything
+// else; what the file carries besides pixels into `metadata` when given.
 std::unique_ptr<TBitmap> ReadSourcePicture(const std::string& path, PathStyle style = PathStyle::Native,
                                            TImageMetadata* metadata = nullptr);
 
+// The source as the settings want it read: when the resize halves the
+// picture or more, a JPEG is decoded already shrunk (by 2, 4 or 8); its
+// FullSize is the picture's size in the file all the same, so the turn and
+// the resize come out as without the shrinking. What the file carries
+// besides pixels comes with it (app/metadata_policy.h); the orientation and
+// colour steps are not applied yet.
+TSourcePicture ReadSourceFor(const std::string& path, const TConversionSettings& settings,
+                             PathStyle style = PathStyle::Native);
+
+// The size the output of a picture of `full` size comes out as: turned (and
+// enlarged by Circum) as the settings say, then fitted by the resize.
+TPictureSize OutputSizeFor(const TConversionSettings& settings, TPictureSize full);
+
 // The output picture by the settings: the combined turn with tone, tone
-// alone, the turn alone, or, with neither requested, nullptr: the source
-// itself is then written, which gives the bytes of an exact copy.
+// alone, the turn alone, then the resize to OutputSizeFor(full); with
+// nothing requested, nullptr: the source itself is then written, which gives
+// the bytes of an exact copy. `full` defaults to the source's own size.
 std::unique_ptr<TBitmap> ConvertPicture(TBitmap& source, const TConversionSettings& settings);
+std::unique_ptr<TBitmap> ConvertPicture(TBitmap& source, const TConversionSettings& settings,
+                                        TPictureSize full);
 
 // Where the entry's output goes (the writer None when nothing is written).
 TOutputTarget EntryOutputTarget(const TEntryJob& job, const TConversionSettings& settings,

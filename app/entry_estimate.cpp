@@ -50,11 +50,13 @@ std::uint64_t MemoryFor(const TPictureHeader& header, bool jpegSource, const TEn
             if (settings.Progressive) total += outPixels * 3;  // every coefficient, as when decoding
             total += outPixels;                                // the stream: about a byte per pixel at most
             break;
-        case TWriterKind::Bitmap:
-            // The parallel driver holds the whole file's bytes until its turn to write.
-            total += RowBytes(e.OutputWidth, resultBits) * static_cast<std::uint64_t>(e.OutputHeight);
-            break;
         case TWriterKind::None:
+            break;
+        default:
+            // The parallel driver holds the whole file's bytes until its turn
+            // to write: at most the raw pixels (alpha included) for the others.
+            total += RowBytes(e.OutputWidth, std::max(resultBits, 32)) *
+                     static_cast<std::uint64_t>(e.OutputHeight);
             break;
     }
     // The libraries' own working memory: rows, tables, Huffman buffers.

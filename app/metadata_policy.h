@@ -9,6 +9,7 @@
 
 #include "app/conversion_settings.h"
 #include "app/output_writer.h"
+#include "app/resize_setting.h"
 #include "imagefiles/metadata/image_metadata.h"
 #include "imaging/TBitmap.h"
 
@@ -16,6 +17,8 @@ namespace corvane {
 
 struct TSourcePicture {
     std::unique_ptr<TBitmap> Bitmap;
+    // The picture's size in the file; larger than Bitmap's when it was decoded shrunk.
+    TPictureSize FullSize;
     TImageMetadata Metadata;  // as the reader found it
     bool Oriented = false;    // turned by the EXIF orientation
     bool ColourConverted = false;

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "app/resize_setting.h"
+
 namespace corvane {
 
 namespace {
@@ -9,7 +11,9 @@ namespace {
 constexpr TOptionChoice kOrderChoices[] = {{"tone", "色調優先"}, {"gamma", "ガンマ補正優先"}};
 constexpr TOptionChoice kAutoTurnChoices[] = {
     {"none", "無し"}, {"portrait", "正立（Portraite）"}, {"landscape", "倒立（Landscape）"}};
-constexpr TOptionChoice kSaveFormatItems[] = {{"AUTO", "AUTO"}, {".bmp", ".bmp"}, {".jpg", ".jpg"}};
+constexpr TOptionChoice kSaveFormatItems[] = {{"AUTO", "AUTO"},  {".bmp", ".bmp"}, {".jpg", ".jpg"},
+                                              {".png", ".png"},  {".tif", ".tif"}, {".webp", ".webp"},
+                                              {".avif", ".avif"}};
 constexpr TOptionChoice kExistingChoices[] = {{"trash", "ごみ箱へ移して置き換える"},
                                               {"replace", "置き換える"},
                                               {"skip", "飛ばす"},
@@ -17,6 +21,8 @@ constexpr TOptionChoice kExistingChoices[] = {{"trash", "ごみ箱へ移して�
 constexpr TOptionChoice kMetadataStates[] = {{"keep", "残す"}, {"strip", "外す"}};
 constexpr TOptionChoice kIccChoices[] = {{"keep", "残す"}, {"srgb", "sRGB に変換"}, {"strip", "外す"}};
 constexpr TOptionChoice kOrientationStates[] = {{"apply", "合わせる"}, {"ignore", "合わせない"}};
+constexpr TOptionChoice kResizeItems[] = {
+    {"none", "none"}, {"1920", "1920"}, {"1280x720", "1280x720"}, {"50%", "50%"}};
 constexpr TOptionChoice kNameCaseChoices[] = {{"none", "None"}, {"lower", "Lower"}, {"upper", "Uper"}};
 
 using S = TConversionSettings;
@@ -216,6 +222,18 @@ constexpr TOptionRow kRows[] = {
      .Place = TOptionPlace::SettingsMenu,
      .Get = [](const S& s) { return s.Orientation == TOrientationMode::Apply ? 1 : 0; },
      .Set = [](S& s, int v) { s.Orientation = v ? TOrientationMode::Apply : TOrientationMode::Ignore; }},
+    {.Id = TOptionId::Resize,
+     .Kind = TOptionKind::Text,
+     .Caption = "サイズ変更",
+     .CliName = "--resize",
+     .Help = "サイズ変更: none / 長辺 N 画素 / W x H に収める / P% (拡大はしない)",
+     .Choices = kResizeItems,
+     .DefaultText = "none",
+     .Note = "; 回転などのあとに Lanczos3 で縮小",
+     .TextField = &S::Resize,
+     .ParseText = NormalizeResizeText,
+     .ParseHint = "none, N, WxH, P% のどれかを指定してください",
+     .ValueSynopsis = "none|N|WxH|P%"},
     {.Id = TOptionId::Jobs,
      .Kind = TOptionKind::Integer,
      .Caption = "同時に変換する項目の数",
@@ -310,6 +328,7 @@ std::string OptionSynopsis(const TOptionRow& row) {
             [[fallthrough]];
         case TOptionKind::Choice:
         case TOptionKind::Text: {
+            if (!row.ValueSynopsis.empty()) return text + " " + std::string(row.ValueSynopsis);
             for (std::size_t i = 0; i < row.Choices.size(); ++i) {
                 text += i == 0 ? ' ' : '|';
                 text += row.Choices[i].Name;

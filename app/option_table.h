@@ -34,6 +34,7 @@ enum class TOptionId {
     Metadata,
     Icc,
     Orientation,
+    Resize,
     Jobs,
     Plan,
 };
@@ -43,7 +44,7 @@ enum class TOptionKind {
     Tenths,   // a number shown with one decimal: the value is in tenths
     Switch,   // on or off: --name and --no-name, or --name ON|OFF when its states are named
     Choice,   // one of the listed items; the value is the item's index
-    Text,     // free text; the items are suggestions
+    Text,     // text: one of the items, or anything ParseText accepts
 };
 
 // Where the window offers an option.
@@ -86,6 +87,11 @@ struct TOptionRow {
     void (*Set)(TConversionSettings&, int) = nullptr;
     // Text.
     std::string TConversionSettings::*TextField = nullptr;
+    // Text whose value is not limited to its items: true and the text as it
+    // is kept when `text` is a value of the row.
+    bool (*ParseText)(const std::string& text, std::string& normalized) = nullptr;
+    std::string_view ParseHint = {};      // what a refusal says is expected
+    std::string_view ValueSynopsis = {};  // the value in --help, in place of the items
 };
 
 // A switch whose states the command line names ("--metadata keep|strip").

@@ -1,8 +1,6 @@
 #include "app/output_writer.h"
 
 #include "app/letter_case.h"
-#include "imagefiles/bmp_writer.h"
-#include "imagefiles/jpeg_image.h"
 
 namespace corvane {
 
@@ -31,14 +29,12 @@ std::string ApplyCaseRule(const std::string& path, TNameCase nameCase, PathStyle
 TOutputTarget OutputPathFor(const std::string& destinationFolder, const std::string& sourceFileName,
                             const std::string& saveFormat, TNameCase nameCase, PathStyle style) {
     const std::string base = ApplyCaseRule(destinationFolder + sourceFileName, nameCase, style);
-    if (saveFormat == ".bmp")
-        return {ApplyCaseRule(ChangeFileExt(base, ".bmp", style), nameCase, style), TWriterKind::Bitmap};
-    if (saveFormat == ".jpg")
-        return {ApplyCaseRule(ChangeFileExt(base, ".jpg", style), nameCase, style), TWriterKind::JPEG};
+    for (const TImageFormat& format : ImageFormats())
+        if (format.Writable() && saveFormat == format.Extensions.front())
+            return {ApplyCaseRule(ChangeFileExt(base, saveFormat, style), nameCase, style), format.Id};
     if (saveFormat == "AUTO") {
-        const std::string ext = LowerExt(base, style);
-        if (ext == ".bmp") return {base, TWriterKind::Bitmap};
-        if (ext == ".jpg" || ext == ".jpeg") return {base, TWriterKind::JPEG};
+        const TImageFormat* format = ImageFormatForExtension(LowerExt(base, style));
+        if (format && format->Writable()) return {base, format->Id};
     }
     return {base, TWriterKind::None};
 }
@@ -49,16 +45,7 @@ void WriteOutput(const TBitmap& picture, const TOutputTarget& target, int qualit
 
 void WriteOutput(const TBitmap& picture, const TOutputTarget& target, int quality, bool progressive,
                  const TImageMetadata& metadata) {
-    switch (target.Writer) {
-        case TWriterKind::Bitmap:
-            WriteBitmapFile(picture, target.Path, metadata.IccProfile);
-            break;
-        case TWriterKind::JPEG:
-            WriteJPEGFile(picture, target.Path, quality, progressive, &metadata);
-            break;
-        case TWriterKind::None:
-            break;
-    }
+    WriteImageFile(picture, target.Writer, target.Path, {quality, progressive, kBackColor, &metadata});
 }
 
 std::vector<std::uint8_t> EncodeOutput(const TBitmap& picture, TWriterKind writer, int quality,
@@ -68,15 +55,7 @@ std::vector<std::uint8_t> EncodeOutput(const TBitmap& picture, TWriterKind write
 
 std::vector<std::uint8_t> EncodeOutput(const TBitmap& picture, TWriterKind writer, int quality,
                                        bool progressive, const TImageMetadata& metadata) {
-    switch (writer) {
-        case TWriterKind::Bitmap:
-            return EncodeBitmap(picture, metadata.IccProfile);
-        case TWriterKind::JPEG:
-            return EncodeJPEG(picture, quality, progressive, &metadata);
-        case TWriterKind::None:
-            break;
-    }
-    return {};
+    return EncodeImage(picture, writer, {quality, progressive, kBackColor, &metadata});
 }
 
 void NameAndWrite(const TBitmap& picture, const std::string& destinationFolder,

@@ -10,12 +10,14 @@
 
 #include "app/conversion_settings.h"
 #include "app/paths.h"
+#include "imagefiles/format_registry.h"
 #include "imagefiles/metadata/image_metadata.h"
 #include "imaging/TBitmap.h"
 
 namespace corvane {
 
-enum class TWriterKind { None, Bitmap, JPEG };
+// The format whose writer takes the output (the format registry's).
+using TWriterKind = TImageFormatId;
 
 struct TOutputTarget {
     std::string Path;
@@ -29,8 +31,10 @@ struct TOutputTarget {
 std::string ApplyCaseRule(const std::string& path, TNameCase nameCase, PathStyle style);
 
 // The file the output goes to and the writer that takes it. The save format
-// is compared exactly: "AUTO", ".bmp" and ".jpg" select a writer, any other
-// text none; under "AUTO" the source's extension, as spelled, decides.
+// is compared exactly: "AUTO" or a writable format's extension (".bmp",
+// ".jpg", ".png", ...) selects a writer, any other text none; under "AUTO"
+// the source's extension, as spelled, decides, and a format that is only
+// read writes nothing.
 TOutputTarget OutputPathFor(const std::string& destinationFolder, const std::string& sourceFileName,
                             const std::string& saveFormat, TNameCase nameCase,
                             PathStyle style = PathStyle::Native);

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "app/paths.h"
+#include "imagefiles/format_registry.h"
 #include "imaging/errors.h"
 
 namespace corvane {
@@ -14,16 +15,9 @@ namespace {
 
 std::string Counted(int index, int count) { return std::to_string(index + 1) + "/" + std::to_string(count); }
 
-const char* WriterName(TWriterKind writer) {
-    switch (writer) {
-        case TWriterKind::Bitmap:
-            return "BMP";
-        case TWriterKind::JPEG:
-            return "JPEG";
-        case TWriterKind::None:
-            break;
-    }
-    return "書き出し形式なし";
+std::string WriterName(TWriterKind writer) {
+    const TImageFormat* format = ImageFormatById(writer);
+    return format ? std::string(format->Name) : "書き出し形式なし";
 }
 
 const char* ExistingText(TExistingAction action) {

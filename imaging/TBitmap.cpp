@@ -53,6 +53,8 @@ std::unique_ptr<TBitmap> TBitmap::Clone() const {
     copy->bits_ = PixelBuffer(ImageSize());
     if (ImageSize()) std::memcpy(copy->bits_.data(), bits_.data(), ImageSize());
     copy->palette_ = palette_;
+    copy->alpha_ = alpha_;
+    copy->hasAlpha_ = hasAlpha_;
     copy->bitFields_ = bitFields_;
     copy->topDown_ = topDown_;
     copy->coreHeader_ = coreHeader_;
@@ -85,6 +87,17 @@ void TBitmap::SetSize(int width, int height, Fill fill) {
     width_ = width;
     height_ = height;
     stride_ = stride;
+    DropAlpha();
+}
+
+void TBitmap::AddAlpha(std::uint8_t fill) {
+    alpha_.assign(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), fill);
+    hasAlpha_ = true;
+}
+
+void TBitmap::DropAlpha() {
+    alpha_ = {};
+    hasAlpha_ = false;
 }
 
 void TBitmap::SetTopDown(bool topDown) {

@@ -1,7 +1,7 @@
 // The working bitmap: an in-memory raster picture with a pixel format, an
-// optional palette and rows addressed with row 0 at the top. It also keeps
-// what the bitmap file layer needs to write a picture back as it was read
-// (bit-field masks, row order, core header).
+// optional palette, an optional alpha plane and rows addressed with row 0 at
+// the top. It also keeps what the bitmap file layer needs to write a picture
+// back as it was read (bit-field masks, row order, core header).
 #pragma once
 
 #include <cstddef>
@@ -58,7 +58,7 @@ public:
     TBitmap& operator=(TBitmap&&) noexcept = default;
     ~TBitmap() = default;
 
-    // Deep copy: pixels, palette, masks and file-layer attributes.
+    // Deep copy: pixels, alpha, palette, masks and file-layer attributes.
     std::unique_ptr<TBitmap> Clone() const;
 
     int Width() const { return width_; }
@@ -77,7 +77,8 @@ public:
     // bmDIB -> bmDDB converts to 24-bit first, then keeps the pixels internally.
     void SetHandleType(THandleType type);
 
-    // New pixel storage of the current format; the old pixels are dropped.
+    // New pixel storage of the current format; the old pixels and any alpha
+    // plane are dropped.
     // Throws EInvalidGraphic beyond kMaxSide / kMaxPixels or for negative sizes.
     // With Fill::Uninitialized only the row padding is zeroed: for callers
     // that write every pixel.
@@ -108,6 +109,19 @@ public:
     const std::optional<TBitFields>& BitFields() const { return bitFields_; }
     void SetBitFields(std::optional<TBitFields> masks) { bitFields_ = masks; }
 
+    // Transparency beside the pixels, whatever their format: one byte per
+    // pixel (0 transparent, 255 opaque), rows top first and Width() bytes
+    // apart in either storage order. A picture without the plane is opaque.
+    // Pixel-format changes keep it; SetSize drops it.
+    bool HasAlpha() const { return hasAlpha_; }
+    // Adds the plane with every pixel `fill` (replacing one already there).
+    void AddAlpha(std::uint8_t fill = 255);
+    void DropAlpha();
+    std::uint8_t* AlphaLine(int y) { return alpha_.data() + static_cast<std::size_t>(y) * width_; }
+    const std::uint8_t* AlphaLine(int y) const {
+        return alpha_.data() + static_cast<std::size_t>(y) * width_;
+    }
+
     // The picture came from a file with the 12-byte core header.
     bool CoreHeader() const { return coreHeader_; }
     void SetCoreHeader(bool core) { coreHeader_ = core; }
@@ -122,6 +136,8 @@ private:
     std::size_t stride_ = 0;
     PixelBuffer bits_;
     std::vector<TPaletteEntry> palette_;
+    std::vector<std::uint8_t> alpha_;
+    bool hasAlpha_ = false;
     std::optional<TBitFields> bitFields_;
     bool topDown_ = false;
     bool coreHeader_ = false;

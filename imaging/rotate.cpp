@@ -1,7 +1,8 @@
 // Result: the source's pixel format and palette, W x H, or with Circum the
 // circumscribing size rounded half up. Sample points are fixed point with 10
 // fractional bits, started from X0, Y0 (rounded half to even) on every row
-// and rounded to a pixel with halves away from zero; no interpolation.
+// and rounded to a pixel with halves away from zero; no interpolation. An
+// alpha plane moves with its pixels; turned-in corners are transparent.
 #include "imaging/rotate.h"
 
 #include <utility>
@@ -27,6 +28,7 @@ std::unique_ptr<TBitmap> RotateBitmap(TBitmap& Source, int Angle, bool Mirror, b
         result->SetBitFields(Source.BitFields());
 
     TurnPixels(format, geometry, RowTable(std::as_const(Source)), RowTable(*result), background, nullptr);
+    TurnAlpha(geometry, Source, *result);
     return result;
 }
 

@@ -42,6 +42,8 @@ std::unique_ptr<TBitmap> RotateToneGammaBitmap(const TBitmap& Source, int Angle,
     rule.PrepareForPixels(static_cast<std::int64_t>(geometry.NewWidth) * geometry.NewHeight);
     const ColourRule* adjust = rule.Which() == ColourRule::Steps::None ? nullptr : &rule;
     TurnPixels(format, geometry, RowTable(*work), RowTable(*result), background, adjust);
+    // Tone and gamma never touch transparency.
+    TurnAlpha(geometry, *work, *result);
     return result;
 }
 

@@ -63,6 +63,8 @@ std::unique_ptr<TBitmap> ToneGammaBitmap(const TBitmap& Source, int Brightness, 
         default:
             throw ERotateError::IllegalBitmap();
     }
+    // Transparency is no colour: copied as it is.
+    CopyAlpha(*work, *result);
     return result;
 }
 

@@ -1,5 +1,7 @@
 #include "imaging/transform_setup.h"
 
+#include <cstring>
+
 #include "imaging/errors.h"
 
 namespace corvane {
@@ -51,6 +53,13 @@ std::unique_ptr<TBitmap> NewResult(TPixelFormat format, int width, int height) {
     result->SetPixelFormat(format);
     result->SetSize(width, height, TBitmap::Fill::Uninitialized);
     return result;
+}
+
+void CopyAlpha(const TBitmap& source, TBitmap& result) {
+    if (!source.HasAlpha()) return;
+    result.AddAlpha();
+    for (int y = 0; y < source.Height(); ++y)
+        std::memcpy(result.AlphaLine(y), source.AlphaLine(y), static_cast<std::size_t>(source.Width()));
 }
 
 std::vector<const std::uint8_t*> RowTable(const TBitmap& picture) {

@@ -45,6 +45,9 @@ std::vector<TPaletteEntry> ReadPalette(const TBitmap& picture);
 // transforms write every pixel). Throws EInvalidGraphic beyond the limits.
 std::unique_ptr<TBitmap> NewResult(TPixelFormat format, int width, int height);
 
+// The source's alpha plane, if any, into a result of the same size.
+void CopyAlpha(const TBitmap& source, TBitmap& result);
+
 // Row addresses collected once before the pixel loops.
 std::vector<const std::uint8_t*> RowTable(const TBitmap& picture);
 std::vector<std::uint8_t*> RowTable(TBitmap& picture);

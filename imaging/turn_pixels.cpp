@@ -266,4 +266,15 @@ void TurnPixels(TPixelFormat format, const TurnGeometry& geometry,
     }
 }
 
+void TurnAlpha(const TurnGeometry& geometry, const TBitmap& source, TBitmap& result) {
+    if (!source.HasAlpha()) return;
+    result.AddAlpha(0);
+    std::vector<const std::uint8_t*> src(static_cast<std::size_t>(source.Height()));
+    std::vector<std::uint8_t*> dst(static_cast<std::size_t>(result.Height()));
+    for (int y = 0; y < source.Height(); ++y) src[static_cast<std::size_t>(y)] = source.AlphaLine(y);
+    for (int y = 0; y < result.Height(); ++y) dst[static_cast<std::size_t>(y)] = result.AlphaLine(y);
+    // One byte a pixel, as an 8-bit picture whose background is index 0.
+    TurnPixels(TPixelFormat::pf8bit, geometry, src, dst, 0, nullptr);
+}
+
 }  // namespace corvane

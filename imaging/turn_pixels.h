@@ -33,4 +33,8 @@ void TurnPixels(TPixelFormat format, const TurnGeometry& geometry,
                 const std::vector<const std::uint8_t*>& src, const std::vector<std::uint8_t*>& dst,
                 TurnBackground background, const ColourRule* adjust);
 
+// The source's alpha plane, when it has one, moved into the result's by the
+// same geometry; uncovered pixels become transparent (0).
+void TurnAlpha(const TurnGeometry& geometry, const TBitmap& source, TBitmap& result);
+
 }  // namespace corvane

@@ -259,11 +259,19 @@ void TForm1::CreateOptions(QWidget* client) {
     CheckBox11 = checkBox(GroupBox1, LevelInverse, {8, 72, 57, 17});
     SpinEx3 = MakeSpin(GroupBox1, {72, 72, 57, 21}, row(Level));
 
+    GroupBox5 = new QGroupBox(OptionCaption(row(Resize)), client);
+    GroupBox5->setGeometry(240, 432, 273, 45);
+    ComboBox3 = MakeEditableCombo(GroupBox5, OptionItems(row(Resize)), {8, 18, 97, 20});
+    ComboBox3->setCurrentText(QString::fromUtf8(row(Resize).DefaultText.data(),
+                                                static_cast<qsizetype>(row(Resize).DefaultText.size())));
+    Label66 = MakeLabel(GroupBox5, QStringLiteral("none / 長辺 N / WxH / P%"), 112, 22);
+
     optionControls_ = {{Brightness, SpinEx1},      {Contrast, SpinEx2},    {Level, SpinEx3},
                        {LevelInverse, CheckBox11}, {Gamma, SpinEx4},       {GammaInverse, CheckBox12},
                        {ToneFirst, RadioGroup2},   {Angle, SpinEx6},       {Circum, CheckBox10},
                        {Mirror, CheckBox15},       {AutoTurn, ComboBox2},  {SaveFormat, ComboBox1},
-                       {NameCase, RadioGroup1},    {JPEGQuality, SpinEx5}, {Progressive, CheckBox14}};
+                       {NameCase, RadioGroup1},    {JPEGQuality, SpinEx5}, {Progressive, CheckBox14},
+                       {Resize, ComboBox3}};
 }
 
 QObject* TForm1::OptionControl(TOptionId id) const {

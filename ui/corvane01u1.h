@@ -43,10 +43,11 @@ class TSpinEx;
 class TForm1 : public QMainWindow, public TRunnerHost {
     Q_OBJECT
 public:
-    // The client area the layout needs under the menu bar (11 pixels wider
-    // than the window was drawn for: the rotation group has grown).
+    // The client area the layout needs under the menu bar: 11 pixels wider
+    // than the window was drawn for (the rotation group has grown), and
+    // taller by the row of the resize group under the original layout.
     static constexpr int kClientWidth = 527;
-    static constexpr int kClientHeight = 434;
+    static constexpr int kClientHeight = 482;
 
     // `dialogs`: the real dialogs when null. `drives`: the mounted file
     // systems when empty.
@@ -108,6 +109,10 @@ public:
     QLabel* Label64;
     TSpinEx* SpinEx2;
     QLabel* Label65;
+    // The resize group, below the original controls.
+    QGroupBox* GroupBox5;
+    QComboBox* ComboBox3;
+    QLabel* Label66;
     QCheckBox* CheckBox11;
     TSpinEx* SpinEx3;
     // Menu.

@@ -103,13 +103,14 @@ TEST(BatchOptions, FormatIsStrict) {
     EXPECT_EQ(format(".JPG"), ".jpg");
     EXPECT_EQ(format(".BMP"), ".bmp");
     EXPECT_EQ(format("bmp"), ".bmp");
-    for (const char* bad : {"", ".png", "png", "..jpg", "jpeg", ".auto", "jp"}) {
+    EXPECT_EQ(format("PNG"), ".png");
+    // A format that is only read is no save format.
+    for (const char* bad : {"", ".gif", "gif", "..jpg", "jpeg", ".auto", "jp"}) {
         try {
             ParseBatchOptions({"--format", bad, "--list", "l"});
             ADD_FAILURE() << "accepted " << bad;
         } catch (const EUsageError& e) {
-            EXPECT_NE(std::string(e.what()).find("AUTO, .bmp, .jpg のどれかを指定してください"),
-                      std::string::npos);
+            EXPECT_NE(std::string(e.what()).find("AUTO, .bmp, .jpg, .png"), std::string::npos);
         }
     }
 }

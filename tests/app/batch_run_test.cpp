@@ -245,14 +245,20 @@ TEST_F(BatchRun, LaterEntryWinsOnTheSameOutputAndSelfConversionIsSafe) {
 
 TEST_F(BatchRun, ReaderChosenByExtensionAlone) {
     std::filesystem::copy_file(dir / "tall.jpg", dir / "x.JPEG");
-    std::filesystem::copy_file(dir / "tall.jpg", dir / "y.gif");
+    std::filesystem::copy_file(dir / "tall.jpg", dir / "y.dib");
+    std::filesystem::copy_file(dir / "tall.jpg", dir / "z.gif");
     host.List = {Entry(dir / "x.JPEG", Out())};
     ASSERT_TRUE(RunBatch(host, TConversionSettings{})) << host.ErrorText;
     EXPECT_TRUE(std::filesystem::exists(Out() + "x.JPEG"));
     // Read as a bitmap, which it is not; "AUTO" would write nothing anyway.
-    host.List = {Entry(dir / "y.gif", Out())};
+    host.List = {Entry(dir / "y.dib", Out())};
     EXPECT_FALSE(RunBatch(host, TConversionSettings{}));
-    EXPECT_EQ(host.ErrorText, "1/1 y.gif: ビットマップイメージが不正です.");
+    EXPECT_EQ(host.ErrorText, "1/1 y.dib: ビットマップイメージが不正です.");
+    // A format's own extension takes its reader, whatever the bytes are.
+    host.List = {Entry(dir / "z.gif", Out())};
+    EXPECT_FALSE(RunBatch(host, TConversionSettings{}));
+    EXPECT_EQ(host.ErrorText,
+              "1/1 z.gif: ファイル " + (dir / "z.gif") + " は GIF として読めません: Data is not in GIF format.");
 }
 
 TEST_F(BatchRun, StaleTemporariesGoFromTheFoldersWrittenTo) {

@@ -49,8 +49,38 @@ TEST(OutputNames, AutoKeepsTheSpelledExtensionOrWritesNothing) {
     EXPECT_EQ(OutputPathFor("/o/", "x.dib", "AUTO", TNameCase::None).Writer, None);
     EXPECT_EQ(OutputPathFor("/o/", "photojpg", "AUTO", TNameCase::None).Writer, None);
     // The format is compared exactly: anything else writes nothing.
-    for (const char* f : {".png", "auto", ".BMP", ".JPG", ""})
+    for (const char* f : {".gif", "auto", ".BMP", ".JPG", ".PNG", ".jpeg", ""})
         EXPECT_EQ(OutputPathFor("/o/", "a.jpg", f, TNameCase::None).Writer, None) << f;
+}
+
+// Every save format changes the extension; under AUTO a source keeps its
+// spelled extension when its format can be written, and writes nothing else.
+TEST(OutputNames, EveryWritableFormatByItsExtension) {
+    const struct {
+        const char* format;
+        const char* source;
+        const char* path;
+        TWriterKind writer;
+    } rows[] = {
+        {".png", "Photo.JPG", "/o/Photo.png", TWriterKind::PNG},
+        {".png", "a.png", "/o/a.png", TWriterKind::PNG},
+        {"AUTO", "x.PNG", "/o/x.PNG", TWriterKind::PNG},
+        {".bmp", "x.png", "/o/x.bmp", B},
+        {".jpg", "x.png", "/o/x.jpg", J},
+        {".tif", "x.png", "/o/x.tif", TWriterKind::TIFF},
+        {"AUTO", "Scan.TIFF", "/o/Scan.TIFF", TWriterKind::TIFF},
+        {".webp", "x.tif", "/o/x.webp", TWriterKind::WebP},
+        {"AUTO", "x.webp", "/o/x.webp", TWriterKind::WebP},
+        {"AUTO", "x.gif", "/o/x.gif", None},  // read only
+        {".png", "x.gif", "/o/x.png", TWriterKind::PNG},
+        {".avif", "x.heic", "/o/x.avif", TWriterKind::AVIF},
+        {"AUTO", "x.AVIF", "/o/x.AVIF", TWriterKind::AVIF},
+        {"AUTO", "x.heic", "/o/x.heic", None},  // HEVC is read, not written
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(OutputPathFor("/o/", r.source, r.format, TNameCase::None),
+                  (TOutputTarget{r.path, r.writer}))
+            << r.format << " " << r.source;
 }
 
 TEST(OutputNames, DestinationWithoutDelimiterJoinsDirectly) {

@@ -42,6 +42,11 @@ inline std::string ReadBytes(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+inline std::vector<std::uint8_t> ReadBytesVector(const std::string& path) {
+    const std::string bytes = ReadBytes(path);
+    return {bytes.begin(), bytes.end()};
+}
+
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }

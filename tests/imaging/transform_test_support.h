@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -153,7 +154,10 @@ struct ReferenceTurnOptions {
     std::function<TPixelTriple(TPixelTriple)> Adjust;
 };
 
-inline std::unique_ptr<TBitmap> ReferenceTurn(const TBitmap& src, const ReferenceTurnOptions& o) {
+// `background`, when given, replaces the format's background unit (an alpha
+// plane's 0).
+inline std::unique_ptr<TBitmap> ReferenceTurn(const TBitmap& src, const ReferenceTurnOptions& o,
+                                              std::optional<std::uint32_t> background = {}) {
     const int W = src.Width(), H = src.Height();
     const int a = o.Angle >= 0 ? o.Angle % 3600 : 3600 - (-o.Angle) % 3600;
     const double theta = a / 10.0 * 0.017453292519943295;
@@ -199,6 +203,7 @@ inline std::unique_ptr<TBitmap> ReferenceTurn(const TBitmap& src, const Referenc
             back = t.Blue | t.Green << 8 | t.Red << 16;
         }
     }
+    if (background) back = *background;
     const auto nearest = [](int v) { return v >= 0 ? (v + 512) / 1024 : -((-v + 512) / 1024); };
     for (int j = 0; j < Hn; ++j) {
         int X = X0 - S * j, Y = Y0 + C * j;
