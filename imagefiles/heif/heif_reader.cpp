@@ -25,8 +25,7 @@ namespace {
 constexpr std::string_view kFormat = "HEIF";
 
 void Check(const heif_error& error, const std::string& path) {
-    if (error.code != heif_error_Ok)
-        throw EImageFileError(path, kFormat, error.message ? error.message : "libheif error");
+    if (error.code != heif_error_Ok) throw EImageFileError(path, kFormat, heifio::MessageOf(error));
 }
 
 }  // namespace
