@@ -123,8 +123,8 @@ private slots:
     // range, step, scale, caption, items and default; and a run reads each
     // control through that row.
     void optionControlsFollowTheTable() {
-        TForm1& f = *form_;
         for (const TOptionRow& row : OptionTable()) {
+            TForm1& f = *form_;  // a new window for every row
             const QByteArray name = QByteArray(row.CliName.data(), row.CliName.size());
             QObject* control = f.OptionControl(row.Id);
             QVERIFY2((control != nullptr) == (row.Place != TOptionPlace::CommandLine), name);
