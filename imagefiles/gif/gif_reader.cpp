@@ -88,8 +88,9 @@ TDecodedImage DecodeGIF(std::span<const std::uint8_t> bytes, const std::string& 
     const GifImageDesc& frame = g->Image;
     const ColorMapObject* map = frame.ColorMap ? frame.ColorMap : g->SColorMap;
     const int colours = map ? map->ColorCount : 0;
-    if (frame.Width <= 0 || frame.Height <= 0 || frame.Width > kMaxSide || frame.Height > kMaxSide)
-        throw EImageFileError(path, kFormat, "frame size out of range");
+    // Every line of the frame is decoded, on the screen or not: a frame far
+    // larger than its screen costs as much as a picture of its own size.
+    CheckDeclaredSize(frame.Width, frame.Height, path, kFormat, maxPixels);
 
     // The screen: transparent or the background colour.
     const int width = g->SWidth, height = g->SHeight;

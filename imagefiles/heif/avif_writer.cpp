@@ -17,8 +17,7 @@ namespace {
 constexpr std::string_view kFormat = "AVIF";
 
 void Check(const heif_error& error) {
-    if (error.code != heif_error_Ok)
-        throw EImageEncodeError(kFormat, error.message ? error.message : "libheif error");
+    if (error.code != heif_error_Ok) throw EImageEncodeError(kFormat, heifio::MessageOf(error));
 }
 
 // Called from libheif's C frames: a failed allocation becomes its error.

@@ -4,6 +4,7 @@
 #include <libheif/heif.h>
 
 #include <memory>
+#include <string>
 
 namespace corvane::heifio {
 
@@ -16,6 +17,13 @@ struct Deleter {
 };
 template <class T>
 using Ptr = std::unique_ptr<T, Deleter>;
+
+// libheif's text of a failure, without the line break some of them end in.
+inline std::string MessageOf(const heif_error& error) {
+    std::string text = error.message ? error.message : "libheif error";
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+    return text;
+}
 
 // Loads the codec plugins once per process (heif_init is reference counted;
 // the count is never given back, the plugins stay until the process ends).

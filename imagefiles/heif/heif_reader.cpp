@@ -2,6 +2,8 @@
 // checked, then the one decode into interleaved RGB or RGBA.
 #include "imagefiles/heif/heif_reader.h"
 
+#include <algorithm>
+#include <cmath>
 #include <mutex>
 
 #include "imagefiles/file_io.h"
@@ -23,8 +25,7 @@ namespace {
 constexpr std::string_view kFormat = "HEIF";
 
 void Check(const heif_error& error, const std::string& path) {
-    if (error.code != heif_error_Ok)
-        throw EImageFileError(path, kFormat, error.message ? error.message : "libheif error");
+    if (error.code != heif_error_Ok) throw EImageFileError(path, kFormat, heifio::MessageOf(error));
 }
 
 }  // namespace
@@ -34,7 +35,11 @@ TDecodedImage DecodeHEIF(std::span<const std::uint8_t> bytes, const std::string&
     heifio::EnsureInitialised();
     const heifio::Ptr<heif_context> ctx(heif_context_alloc());
     if (!ctx) throw std::bad_alloc();
-    heif_context_set_maximum_image_size_limit(ctx.get(), static_cast<int>(kMaxSide));
+    // libheif's limit is an area, given as its square root: it holds for
+    // every image of the file as coded, which this reader never sees (a
+    // header of 37 x 23 can carry a coded picture of 54108 x 16458).
+    heif_context_set_maximum_image_size_limit(
+        ctx.get(), static_cast<int>(std::sqrt(static_cast<double>(std::min(maxPixels, kMaxPixels)))));
     Check(heif_context_read_from_memory_without_copy(ctx.get(), bytes.data(), bytes.size(), nullptr), path);
     heif_image_handle* rawHandle = nullptr;
     Check(heif_context_get_primary_image_handle(ctx.get(), &rawHandle), path);

@@ -59,6 +59,10 @@ TEST(GifReader, RefusesOversizedAndBrokenFilesNamingThem) {
     // A 65535 x 65535 screen is more than a picture may hold.
     EXPECT_EQ(failure({'G', 'I', 'F', '8', '9', 'a', 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0}),
               prefix + "画像の大きさ 65535x65535 は扱えません");
+    // A 1 x 1 screen with a 65535 x 65535 frame: refused before any line is decoded.
+    EXPECT_EQ(failure({'G', 'I', 'F', '8', '9',  'a',  1,    0,    1, 0, 0, 0,    0,    0x2C,
+                       0,   0,   0,   0,   0xFF, 0xFF, 0xFF, 0xFF, 0, 2, 2, 0x44, 0x0A, 0}),
+              prefix + "画像の大きさ 65535x65535 は扱えません");
     const std::vector<std::uint8_t> whole = jpegtest::Slurp(TestFile("gif", "grey.gif"));
     for (std::size_t cut : {std::size_t{0}, std::size_t{5}, whole.size() / 2}) {
         const std::string what = failure({whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut)});

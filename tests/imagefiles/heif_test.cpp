@@ -86,6 +86,23 @@ TEST_F(HeifOracle, WrittenAVIFReadsBackCloseToThePicture) {
     EXPECT_GT(psnr[1], psnr[0] + 2.0);
 }
 
+// Found by the fuzz target: a 1.8 KB file whose primary image declares
+// 37 x 23 while its coded picture is 54108 x 16458, which libheif allocated
+// (2.7 GB) before anything was decoded. libheif's own limit now carries the
+// picture limit, as an area, to every image the file holds.
+TEST(HeifReader, CodedSizesAreHeldToThePictureLimitToo) {
+    const std::string path = TestFile("heif/bad", "37x23-coded-54108x16458.heic");
+    try {
+        DecodeHEIF(jpegtest::Slurp(path), "x.heic");
+        ADD_FAILURE() << "accepted";
+    } catch (const EImageFileError& e) {
+        EXPECT_EQ(
+            std::string(e.what()),
+            "ファイル x.heic は HEIF として読めません: Memory allocation error: Security limit exceeded: "
+            "Image size 54108x16458 exceeds the maximum image size 16384x16384");
+    }
+}
+
 TEST(HeifReader, RefusesBrokenFilesNamingThem) {
     const std::vector<std::uint8_t> whole = jpegtest::Slurp(TestFile("heif", "rgb.heic"));
     for (std::size_t cut : {std::size_t{0}, std::size_t{16}, whole.size() / 2}) {
