@@ -1,9 +1,15 @@
 // A runner host for a run driven off the user-interface thread: every call
-// is carried over to the thread of `context` and waits there for the window's
-// own host to answer, so the window is only ever touched from its thread and
-// sees the calls in the order the runner makes them. A failure of the
-// window's host comes back to the runner as the same exception, on the
-// runner's thread; nothing is thrown into Qt's event loop.
+// is carried over to the thread of `context`, so the window is only ever
+// touched from its thread and sees the calls in the order the runner makes
+// them. A failure of the window's host comes back to the runner as the same
+// exception, on the runner's thread; nothing is thrown into Qt's event loop.
+//
+// Calls that answer something wait for the answer. The progress window's
+// updates do not: the runner goes on while the window paints, and a failure
+// there is handed back at the next call that waits. Each wait costs the
+// runner a wake-up of the window's thread, which on a busy machine can take
+// a while, so the batch list is read in one call and kept until the runner
+// changes it; while the run lasts nothing else may change the list.
 //
 // The thread of `context` must keep running its event loop while the run
 // lasts (called from that thread itself, the calls go straight through).
@@ -15,6 +21,8 @@
 #include <exception>
 #include <optional>
 #include <type_traits>
+#include <utility>
+#include <vector>
 
 #include "app/runner_host.h"
 
@@ -24,19 +32,22 @@ class TUiThreadHost : public TRunnerHost {
 public:
     TUiThreadHost(TRunnerHost& target, QObject* context) : target_(target), context_(context) {}
 
-    int ListCount() override {
-        return Call([&] { return target_.ListCount(); });
-    }
+    int ListCount() override { return static_cast<int>(List().size()); }
     std::string ListEntry(int index) override {
-        return Call([&] { return target_.ListEntry(index); });
+        const std::vector<std::string>& list = List();
+        return index >= 0 && index < static_cast<int>(list.size()) ? list[static_cast<std::size_t>(index)]
+                                                                   : std::string();
     }
     void ListAppend(const std::vector<std::string>& entries) override {
+        list_.reset();
         Call([&] { target_.ListAppend(entries); });
     }
     void ListClear() override {
+        list_.reset();
         Call([&] { target_.ListClear(); });
     }
     void ListKeepOnly(const std::vector<int>& indices) override {
+        list_.reset();
         Call([&] { target_.ListKeepOnly(indices); });
     }
     TFileSelection Selection() override {
@@ -52,19 +63,21 @@ public:
         Call([&] { target_.ProgressCreate(); });
     }
     void ProgressCaption(const std::string& caption) override {
-        Call([&] { target_.ProgressCaption(caption); });
+        Post([this, caption] { target_.ProgressCaption(caption); });
     }
     void ProgressLines(const std::string& line1, const std::string& line2) override {
-        Call([&] { target_.ProgressLines(line1, line2); });
+        Post([this, line1, line2] { target_.ProgressLines(line1, line2); });
     }
     void ProgressRange(int minimum, int maximum, int position, int step) override {
-        Call([&] { target_.ProgressRange(minimum, maximum, position, step); });
+        Post([this, minimum, maximum, position, step] {
+            target_.ProgressRange(minimum, maximum, position, step);
+        });
     }
     void ProgressStep() override {
-        Call([&] { target_.ProgressStep(); });
+        Post([this] { target_.ProgressStep(); });
     }
     void ProgressRepaint() override {
-        Call([&] { target_.ProgressRepaint(); });
+        Post([this] { target_.ProgressRepaint(); });
     }
     void ProgressDestroy() override {
         Call([&] { target_.ProgressDestroy(); });
@@ -99,6 +112,34 @@ public:
     }
 
 private:
+    const std::vector<std::string>& List() {
+        if (!list_)
+            list_ = Call([&] {
+                std::vector<std::string> list;
+                const int count = target_.ListCount();
+                for (int i = 0; i < count; ++i) list.push_back(target_.ListEntry(i));
+                return list;
+            });
+        return *list_;
+    }
+
+    // Runs `call` on the window's thread without waiting for it; calls made
+    // later, waiting or not, run after it.
+    template <class F>
+    void Post(F&& call) {
+        if (QThread::currentThread() == context_->thread()) return call();
+        QMetaObject::invokeMethod(
+            context_,
+            [this, call = std::forward<F>(call)] {
+                try {
+                    call();
+                } catch (...) {
+                    if (!posted_) posted_ = std::current_exception();
+                }
+            },
+            Qt::QueuedConnection);
+    }
+
     template <class F>
     std::invoke_result_t<F> Call(F&& call) {
         using R = std::invoke_result_t<F>;
@@ -115,6 +156,7 @@ private:
                     }
                 },
                 Qt::BlockingQueuedConnection);
+            RethrowPosted();
             if (failure) std::rethrow_exception(failure);
         } else {
             std::optional<R> result;
@@ -128,13 +170,23 @@ private:
                     }
                 },
                 Qt::BlockingQueuedConnection);
+            RethrowPosted();
             if (failure) std::rethrow_exception(failure);
             return std::move(*result);
         }
     }
 
+    // A failure of a call that was not waited for, handed to the runner now.
+    // Set on the window's thread before the waited-for call ran there, which
+    // the wait orders before this read.
+    void RethrowPosted() {
+        if (posted_) std::rethrow_exception(std::exchange(posted_, nullptr));
+    }
+
     TRunnerHost& target_;
     QObject* context_;
+    std::optional<std::vector<std::string>> list_;  // the batch list as last read
+    std::exception_ptr posted_;
 };
 
 }  // namespace corvane

@@ -63,6 +63,16 @@ public:
     void MoveToTrash(const std::string& path) override { throw ECorvaneError("ごみ箱に移せません: " + path); }
 };
 
+// A window whose progress lines cannot be shown (updates the runner does not wait for).
+class TProgressFailingForm : public TForm1 {
+public:
+    using TForm1::TForm1;
+    void ProgressLines(const std::string& line1, const std::string& line2) override {
+        if (line1 != kPreparingText) throw ECorvaneError("表示できません");
+        TForm1::ProgressLines(line1, line2);
+    }
+};
+
 QByteArray FileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -297,6 +307,28 @@ private slots:
             QStringList{QStringLiteral("2/3 %1: ごみ箱に移せません: %2.").arg(names_[1], Output(dst_, 1))});
         QCOMPARE(form_->ListEntries(), Entries(1, 3));
         QCOMPARE(FileBytes(Output(dst_, 1)), FileBytes(src_ + u'/' + names_[1]));
+    }
+
+    // The same for a failure of an update the runner does not wait for: it
+    // comes back at the runner's next call to the window.
+    void aFailedProgressUpdateReachesTheRunner() {
+        form_.reset();
+        auto dialogs = std::make_unique<TFakeDialogs>();
+        dialogs_ = dialogs.get();
+        form_ = std::make_unique<TProgressFailingForm>(std::move(dialogs), QStringList{QStringLiteral("/")});
+        form_->show();
+        form_->ListAppend(Entries(0, 3));
+        form_->FileListBox1Change();
+        form_->BitBtn1->click();
+        QCOMPARE(dialogs_->Errors.size(), 1);
+        QVERIFY2(dialogs_->Errors[0].endsWith(QStringLiteral("表示できません.")),
+                 qPrintable(dialogs_->Errors[0]));
+        QVERIFY(dialogs_->Finished.isEmpty());
+        QVERIFY(!form_->Form2 && !QApplication::overrideCursor());
+        std::vector<std::string> notWritten;
+        for (int i = 0; i < 3; ++i)
+            if (!QFile::exists(Output(dst_, i))) notWritten.push_back(Entry(i));
+        QCOMPARE(form_->ListEntries(), notWritten);
     }
 
     // Stopped after the third entry started: the three are written whole,
