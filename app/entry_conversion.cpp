@@ -65,13 +65,13 @@ TSourcePicture ReadSourceFor(const std::string& path, const TConversionSettings&
     TSourcePicture source;
     bool sized = false;
     TReadHints hints;
-    const TResizeSpec spec = ResizeSpecOf(settings);
-    if (spec.Mode != TResizeSpec::Kind::None)
+    const TResizeSpec wanted = ResizeSpecOf(settings);
+    if (wanted.Mode != TResizeSpec::Kind::None)
         hints.ShrinkFor = [&](int width, int height) {
             source.FullSize = {width, height};
             sized = true;
             const TPictureSize turned = TurnedSize(settings, source.FullSize);
-            return ShrinkOnLoadFactor(turned, ResizedSize(spec, turned));
+            return ShrinkOnLoadFactor(turned, ResizedSize(wanted, turned));
         };
     TDecodedImage image = ReaderForExtension(LowerExt(path, style)).Read(path, hints);
     source.Bitmap = std::move(image.Bitmap);

@@ -34,71 +34,71 @@ int Scaled(int side, double factor) { return std::max(1, static_cast<int>(std::l
 
 }  // namespace
 
-bool ParseResize(const std::string& text, TResizeSpec& spec, std::string& normalized) {
+bool ParseResize(const std::string& text, TResizeSpec& wanted, std::string& normalized) {
     const std::string t = Squeezed(text);
-    spec = {};
+    wanted = {};
     if (t == "none") {
         normalized = "none";
         return true;
     }
     if (!t.empty() && t.back() == '%') {
-        if (!Number(std::string_view(t).substr(0, t.size() - 1), 100, spec.Percent)) return false;
-        spec.Mode = TResizeSpec::Kind::Percent;
-        normalized = std::to_string(spec.Percent) + "%";
+        if (!Number(std::string_view(t).substr(0, t.size() - 1), 100, wanted.Percent)) return false;
+        wanted.Mode = TResizeSpec::Kind::Percent;
+        normalized = std::to_string(wanted.Percent) + "%";
         return true;
     }
     if (const std::size_t x = t.find('x'); x != std::string::npos) {
-        if (!Number(std::string_view(t).substr(0, x), kMaxResizeSide, spec.Width) ||
-            !Number(std::string_view(t).substr(x + 1), kMaxResizeSide, spec.Height))
+        if (!Number(std::string_view(t).substr(0, x), kMaxResizeSide, wanted.Width) ||
+            !Number(std::string_view(t).substr(x + 1), kMaxResizeSide, wanted.Height))
             return false;
-        spec.Mode = TResizeSpec::Kind::Box;
-        normalized = std::to_string(spec.Width) + "x" + std::to_string(spec.Height);
+        wanted.Mode = TResizeSpec::Kind::Box;
+        normalized = std::to_string(wanted.Width) + "x" + std::to_string(wanted.Height);
         return true;
     }
-    if (!Number(t, kMaxResizeSide, spec.Long)) return false;
-    spec.Mode = TResizeSpec::Kind::LongEdge;
-    normalized = std::to_string(spec.Long);
+    if (!Number(t, kMaxResizeSide, wanted.Long)) return false;
+    wanted.Mode = TResizeSpec::Kind::LongEdge;
+    normalized = std::to_string(wanted.Long);
     return true;
 }
 
 bool NormalizeResizeText(const std::string& text, std::string& normalized) {
-    TResizeSpec spec;
-    return ParseResize(text, spec, normalized);
+    TResizeSpec wanted;
+    return ParseResize(text, wanted, normalized);
 }
 
-TPictureSize ResizedSize(const TResizeSpec& spec, TPictureSize size) {
+TPictureSize ResizedSize(const TResizeSpec& wanted, TPictureSize size) {
     const int w = size.Width, h = size.Height;
     if (w < 1 || h < 1) return size;
     double factor = 1;
-    switch (spec.Mode) {
+    switch (wanted.Mode) {
         case TResizeSpec::Kind::None:
             return size;
         case TResizeSpec::Kind::LongEdge:
-            factor = static_cast<double>(spec.Long) / std::max(w, h);
+            factor = static_cast<double>(wanted.Long) / std::max(w, h);
             break;
         case TResizeSpec::Kind::Box:
-            factor = std::min(static_cast<double>(spec.Width) / w, static_cast<double>(spec.Height) / h);
+            factor = std::min(static_cast<double>(wanted.Width) / w, static_cast<double>(wanted.Height) / h);
             break;
         case TResizeSpec::Kind::Percent:
-            factor = spec.Percent / 100.0;
+            factor = wanted.Percent / 100.0;
             break;
     }
     if (factor >= 1) return size;
     TPictureSize out{Scaled(w, factor), Scaled(h, factor)};
     // The edge that decides is met exactly, whatever the rounding of the other.
-    if (spec.Mode == TResizeSpec::Kind::LongEdge) (w >= h ? out.Width : out.Height) = spec.Long;
-    if (spec.Mode == TResizeSpec::Kind::Box) {
-        out.Width = std::min(out.Width, spec.Width);
-        out.Height = std::min(out.Height, spec.Height);
+    if (wanted.Mode == TResizeSpec::Kind::LongEdge) (w >= h ? out.Width : out.Height) = wanted.Long;
+    if (wanted.Mode == TResizeSpec::Kind::Box) {
+        out.Width = std::min(out.Width, wanted.Width);
+        out.Height = std::min(out.Height, wanted.Height);
     }
     return out;
 }
 
 TResizeSpec ResizeSpecOf(const TConversionSettings& s) {
-    TResizeSpec spec;
+    TResizeSpec wanted;
     std::string normalized;
-    if (!ParseResize(s.Resize, spec, normalized)) spec = {};
-    return spec;
+    if (!ParseResize(s.Resize, wanted, normalized)) wanted = {};
+    return wanted;
 }
 
 int ShrinkOnLoadFactor(TPictureSize full, TPictureSize target) {

@@ -20,7 +20,7 @@ struct TResizeSpec {
 // Letter case and blanks around the parts are not significant ("1920 X 1080"
 // is "1920x1080"); sizes are 1 .. 65535. On success `normalized` is the text
 // as it is shown ("none", "1920", "1920x1080", "50%").
-bool ParseResize(const std::string& text, TResizeSpec& spec, std::string& normalized);
+bool ParseResize(const std::string& text, TResizeSpec& wanted, std::string& normalized);
 bool NormalizeResizeText(const std::string& text, std::string& normalized);
 
 struct TPictureSize {
@@ -29,11 +29,11 @@ struct TPictureSize {
     friend bool operator==(const TPictureSize&, const TPictureSize&) = default;
 };
 
-// The size a picture of `size` comes out as: fitted by the spec, the ratio
+// The size a picture of `size` comes out as: fitted by the wanted, the ratio
 // kept to the nearest pixel (at least 1), never larger than `size`.
-TPictureSize ResizedSize(const TResizeSpec& spec, TPictureSize size);
+TPictureSize ResizedSize(const TResizeSpec& wanted, TPictureSize size);
 
-// The spec of the settings' text; Kind::None for a text that does not parse
+// The wanted of the settings' text; Kind::None for a text that does not parse
 // (ValidateSettings refuses it before a run).
 TResizeSpec ResizeSpecOf(const TConversionSettings& s);
 

@@ -43,10 +43,10 @@ TEST(ResizeSetting, TextsAcceptedAndRefused) {
 
 TEST(ResizeSetting, SizesFitTheBoxKeepTheRatioAndNeverEnlarge) {
     const auto size = [](const char* text, int w, int h) {
-        TResizeSpec spec;
+        TResizeSpec wanted;
         std::string shown;
-        EXPECT_TRUE(ParseResize(text, spec, shown)) << text;
-        return ResizedSize(spec, {w, h});
+        EXPECT_TRUE(ParseResize(text, wanted, shown)) << text;
+        return ResizedSize(wanted, {w, h});
     };
     using S = TPictureSize;
     EXPECT_EQ(size("none", 4000, 3000), (S{4000, 3000}));
