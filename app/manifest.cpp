@@ -66,7 +66,8 @@ std::string ManifestLine(const TManifestRecord& r) {
         line += "null";
     else
         AppendJsonString(line, r.Sha256);
-    char ms[32];
+    // Room for any double "%.3f" can print: nothing is cut off.
+    char ms[400];
     std::snprintf(ms, sizeof ms, "%.3f", r.Milliseconds);
     line += std::string(",\"ms\":") + ms;
     line += ",\"source_size\":" + (r.SourceKnown ? Number(r.SourceSize) : "null");
@@ -102,7 +103,12 @@ std::optional<TManifestRecord> ParseManifestLine(const std::string& line) {
             } else if (name == "sha256" && (isString || isNull)) {
                 r.Sha256 = value == "null" && !isString ? "" : value;
             } else if (name == "ms" && !isString) {
-                r.Milliseconds = std::strtod(value.c_str(), nullptr);
+                // A duration this program could have written: finite, not negative, under
+                // about 30 years; anything else would not be written back the same.
+                char* end = nullptr;
+                r.Milliseconds = std::strtod(value.c_str(), &end);
+                if (end != value.c_str() + value.size() || !(r.Milliseconds >= 0 && r.Milliseconds < 1e12))
+                    return false;
             } else if (name == "source_size" && !isString) {
                 hasSize = !isNull && WholeInteger(value, r.SourceSize);
             } else if (name == "source_mtime_ns" && !isString) {

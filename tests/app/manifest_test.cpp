@@ -69,5 +69,19 @@ TEST(Manifest, ALineCutShortIsRefused) {
     EXPECT_FALSE(ParseManifestLine(R"({"index":1,"source":"\ud800"})"));
 }
 
+// Found by the fuzz target: a duration of 49 digits was read, then written
+// back cut short, so the line did not read back. Only a duration this program
+// could have written is taken.
+TEST(Manifest, ADurationItCouldNotHaveWrittenIsRefused) {
+    const std::string line = ManifestLine(Sample());
+    const std::size_t at = line.find("\"ms\":") + 5;
+    const std::size_t end = line.find(',', at);
+    const auto withMs = [&](const std::string& ms) { return line.substr(0, at) + ms + line.substr(end); };
+    EXPECT_TRUE(ParseManifestLine(withMs("12.500")));
+    for (const char* bad :
+         {"8488888888888888888888888888888888888888888888888.512", "-1", "1e400", "nan", "1x"})
+        EXPECT_FALSE(ParseManifestLine(withMs(bad))) << bad;
+}
+
 }  // namespace
 }  // namespace corvane
