@@ -34,8 +34,10 @@
 #include "app/memory_policy.h"
 #include "app/parallel_batch.h"
 #include "app/plain_runner_host.h"
+#include "imagefiles/format_registry.h"
 #include "imagefiles/jpeg_image.h"
 #include "imaging/BitmapUtils.h"
+#include "imaging/resize.h"
 
 namespace corvane {
 namespace {
@@ -379,6 +381,19 @@ void BM_Stages(benchmark::State& state) {
                 out = RotateToneGammaBitmap(*source, 300, false, true, 0, 0, 10, 45, true, clWhite);
             });
             stage("encode_turn30",
+                  [&] { benchmark::DoNotOptimize(EncodeJPEG(*out, kOutputQuality, false)); });
+            // The resize job's steps: a decode at half the size, the filter to
+            // 1920 x 1440 and the encode of the smaller picture.
+            source.reset();
+            out.reset();
+            stage("resize_decode_half", [&] {
+                TReadHints hints;
+                hints.ShrinkFor = [](int, int) { return 2; };
+                source = ImageFormatById(TImageFormatId::JPEG)->Read(input, hints).Bitmap;
+            });
+            stage("resize_gamma_half", [&] { out = ToneGammaBitmap(*source, 0, 0, 10, 45, true); });
+            stage("resize_filter", [&] { out = ResizeBitmap(*out, 1920, 1440); });
+            stage("resize_encode_1920",
                   [&] { benchmark::DoNotOptimize(EncodeJPEG(*out, kOutputQuality, false)); });
         }
         for (const auto& [name, seconds] : cpu) {
