@@ -51,6 +51,31 @@ TEST(ResizeBitmap, FlatStaysFlatAndTransparentColourDoesNotBleed) {
     EXPECT_EQ(out->AlphaLine(30)[90], 0);
 }
 
+// Each axis scales on its own: ramps across and down keep their direction
+// and their values, in either storage order of the rows.
+TEST(ResizeBitmap, RampsKeepTheirDirectionAndValues) {
+    for (const bool topDown : {false, true}) {
+        TBitmap b = MakePicture(TPixelFormat::pf24bit, 400, 300);  // rows unpadded
+        b.SetTopDown(topDown);
+        for (int y = 0; y < 300; ++y)
+            for (int x = 0; x < 400; ++x) {
+                std::uint8_t* p = b.ScanLine(y) + 3 * x;
+                p[0] = static_cast<std::uint8_t>(x * 255 / 399),
+                p[1] = static_cast<std::uint8_t>(y * 255 / 299), p[2] = 77;
+            }
+        const auto out = ResizeBitmap(b, 190, 110);
+        for (int y = 10; y < 100; y += 9)
+            for (int x = 10; x < 180; x += 13) {
+                const std::uint8_t* p = out->ScanLine(y) + 3 * x;
+                ASSERT_NEAR(p[0], (x + 0.5) * 400 / 190 * 255 / 399, 2)
+                    << x << "," << y << " top-down " << topDown;
+                ASSERT_NEAR(p[1], (y + 0.5) * 300 / 110 * 255 / 299, 2)
+                    << x << "," << y << " top-down " << topDown;
+                ASSERT_EQ(p[2], 77);
+            }
+    }
+}
+
 TEST(ResizeBitmap, RefusesSizesNoPictureHolds) {
     const TBitmap b = MakePicture(TPixelFormat::pf24bit, 4, 4);
     EXPECT_THROW(ResizeBitmap(b, 0, 4), ERangeError);
