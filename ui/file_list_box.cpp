@@ -6,6 +6,8 @@
 #include <system_error>
 #include <utility>
 
+#include "app/picture_files_mask.h"
+
 namespace corvane {
 
 namespace {
@@ -15,7 +17,8 @@ constexpr int kNameRole = Qt::UserRole;
 
 }  // namespace
 
-TFileListBox::TFileListBox(QWidget* parent) : TListBox(parent) {
+TFileListBox::TFileListBox(QWidget* parent)
+    : TListBox(parent), mask_(QString::fromStdString(PictureFilesMask(kDefaultMask))) {
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     connect(this, &QListWidget::itemSelectionChanged, this, &TFileListBox::Click);
     connect(this, &QListWidget::currentRowChanged, this, [this](int row) {

@@ -1,5 +1,6 @@
 // The file list: the regular files of one folder whose names match the mask
-// "*.bmp;*jpg;*.jpeg" without regard to case, hidden (dot) entries left out,
+// "*.bmp;*jpg;*.jpeg" and the extensions of the further formats the readers
+// take (app/picture_files_mask.h) without regard to case, hidden (dot) entries left out,
 // sorted without case. It reads its folder only when told to (a new folder or
 // Update), never by watching it. Names keep their bytes for the batch list.
 #pragma once
@@ -55,7 +56,7 @@ signals:
 
 private:
     QString directory_;
-    QString mask_ = QString::fromLatin1(kDefaultMask);
+    QString mask_;
 };
 
 }  // namespace corvane

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/letter_case.h"
+#include "app/picture_files_mask.h"
 
 namespace corvane {
 namespace {
@@ -107,6 +108,21 @@ TEST(PathsNative, CaseLeavesNamesThatAreNotUtf8AsTheyAre) {
     }
     // The same bytes as UTF-8 é are mapped.
     EXPECT_EQ(UpperCaseText("\xC3\xA9.jpg", N), "\xC3\x89.JPG");
+}
+
+}  // namespace
+}  // namespace corvane
+
+namespace corvane {
+namespace {
+
+// The window's mask keeps its own patterns, "*jpg" included, and gains each
+// further extension a reader takes once.
+TEST(PictureFilesMask, AddsTheExtensionsOfTheFurtherFormatsOnce) {
+    EXPECT_EQ(PictureFilesMask("*.bmp;*jpg;*.jpeg"),
+              "*.bmp;*jpg;*.jpeg;*.png;*.tif;*.tiff;*.webp;*.gif;*.heic;*.heif;*.avif");
+    EXPECT_EQ(PictureFilesMask("*.BMP;*.JPG;*.JPEG;*.PNG"),
+              "*.BMP;*.JPG;*.JPEG;*.PNG;*.tif;*.tiff;*.webp;*.gif;*.heic;*.heif;*.avif");
 }
 
 }  // namespace
