@@ -118,7 +118,8 @@ std::unique_ptr<TBitmap> ConvertPicture(TBitmap& source, const TConversionSettin
     if (tone && rotation)
         output = RotateToneGammaBitmap(source, angle, s.Mirror, s.Circum, s.Brightness, s.Contrast,
                                        LevelCode(s), GammaCode(s), s.ToneFirst, kBackColor);
-    else if (tone)
+    else if (tone &&
+             !ToneGammaInPlace(source, s.Brightness, s.Contrast, LevelCode(s), GammaCode(s), s.ToneFirst))
         output = ToneGammaBitmap(source, s.Brightness, s.Contrast, LevelCode(s), GammaCode(s), s.ToneFirst);
     else if (rotation)
         output = RotateBitmap(source, angle, s.Mirror, s.Circum, kBackColor);
@@ -154,8 +155,10 @@ TEncodedEntry EncodeEntry(const TEntryJob& job, const TConversionSettings& setti
     TSourcePicture source = ReadAndPrepare(job.SourcePath, settings, style);
     std::unique_ptr<TBitmap> output = ConvertPicture(*source.Bitmap, settings, source.FullSize);
     const TBitmap& written = output ? *output : *source.Bitmap;
+    // Tone and gamma may have changed the source's own pixels.
+    const bool transformed = output != nullptr || ToneRequested(settings);
     const TImageMetadata metadata =
-        OutputMetadata(source, settings, written, output != nullptr, result.Target.Writer, source.Warnings);
+        OutputMetadata(source, settings, written, transformed, result.Target.Writer, source.Warnings);
     result.Bytes =
         EncodeOutput(written, result.Target.Writer, settings.JPEGQuality, settings.Progressive, metadata);
     result.Warnings = std::move(source.Warnings);

@@ -59,9 +59,10 @@ TSourcePicture ReadSourceFor(const std::string& path, const TConversionSettings&
 TPictureSize OutputSizeFor(const TConversionSettings& settings, TPictureSize full);
 
 // The output picture by the settings: the combined turn with tone, tone
-// alone, the turn alone, then the resize to OutputSizeFor(full); with
-// nothing requested, nullptr: the source itself is then written, which gives
-// the bytes of an exact copy. `full` defaults to the source's own size.
+// alone, the turn alone, then the resize to OutputSizeFor(full). nullptr
+// when the source itself is the output: with nothing requested (the bytes of
+// an exact copy), or with tone alone done on the source's own pixels where
+// its storage allows (ToneGammaInPlace). `full` defaults to the source's own size.
 std::unique_ptr<TBitmap> ConvertPicture(TBitmap& source, const TConversionSettings& settings);
 std::unique_ptr<TBitmap> ConvertPicture(TBitmap& source, const TConversionSettings& settings,
                                         TPictureSize full);

@@ -68,4 +68,23 @@ std::unique_ptr<TBitmap> ToneGammaBitmap(const TBitmap& Source, int Brightness, 
     return result;
 }
 
+bool ToneGammaInPlace(TBitmap& Picture, int Brightness, int Contrast, int LevelCode, int GammaCode,
+                      bool ToneFirst) {
+    CheckSourceSize(Picture);
+    if (Picture.PixelFormat() != TPixelFormat::pf24bit || !Picture.Palette().empty() || Picture.BitFields() ||
+        Picture.TopDown() || Picture.CoreHeader())
+        return false;
+    ColourRule rule(Brightness, Contrast, LevelCode, GammaCode, ToneFirst);
+    const int width = Picture.Width();
+    const std::size_t rowBytes = 3 * static_cast<std::size_t>(width);
+    rule.PrepareForPixels(static_cast<std::int64_t>(width) * Picture.Height());
+    for (int y = 0; y < Picture.Height(); ++y) {
+        std::uint8_t* row = Picture.ScanLine(y);
+        rule.ApplyRun(row, row, width);
+        // A new picture's row padding is zero; a file's may not have been.
+        std::memset(row + rowBytes, 0, Picture.Stride() - rowBytes);
+    }
+    return true;
+}
+
 }  // namespace corvane

@@ -262,5 +262,51 @@ TEST(ToneGammaBitmap, NeverWritesTheCallersPixels) {
     EXPECT_FALSE(SamePixels(*out, src));
 }
 
+// In place gives the bytes of the copy, padding and transparency included,
+// for every order of the steps; any picture it cannot take stays untouched.
+TEST(ToneGammaInPlace, GivesTheBytesOfTheCopyOrLeavesThePictureAlone) {
+    std::mt19937 rng(6);
+    const struct {
+        int b, c, level, gamma;
+        bool toneFirst;
+    } rules[] = {{0, 0, 10, 45, true}, {20, -30, 14, 10, true}, {-9, 40, 7, 22, false}, {5, 5, 5, 5, true}};
+    for (const int width : {1, 2, 3, 70, 129})
+        for (const auto& r : rules) {
+            TBitmap picture = RandomPicture(TPixelFormat::pf24bit, width, 5, rng);
+            if (width == 129) picture.AddAlpha();
+            // Padding bytes as a file may leave them.
+            for (int y = 0; y < 5; ++y)
+                for (std::size_t i = 3 * static_cast<std::size_t>(width); i < picture.Stride(); ++i)
+                    picture.ScanLine(y)[i] = static_cast<std::uint8_t>(rng());
+            const auto copy = ToneGammaBitmap(picture, r.b, r.c, r.level, r.gamma, r.toneFirst);
+            ASSERT_TRUE(ToneGammaInPlace(picture, r.b, r.c, r.level, r.gamma, r.toneFirst));
+            ASSERT_EQ(picture.ImageSize(), copy->ImageSize());
+            EXPECT_EQ(std::memcmp(picture.Bits(), copy->Bits(), copy->ImageSize()), 0) << "width " << width;
+            EXPECT_EQ(picture.HasAlpha(), copy->HasAlpha());
+            if (copy->HasAlpha()) {
+                for (int y = 0; y < 5; ++y)
+                    EXPECT_EQ(std::memcmp(picture.AlphaLine(y), copy->AlphaLine(y), 129), 0);
+            }
+        }
+
+    TBitmap topDown = RandomPicture(TPixelFormat::pf24bit, 7, 3, rng);
+    topDown.SetTopDown(true);
+    TBitmap withPalette = RandomPicture(TPixelFormat::pf24bit, 7, 3, rng);
+    withPalette.SetPalette({TPaletteEntry{1, 2, 3, 0}});
+    TBitmap core = RandomPicture(TPixelFormat::pf24bit, 7, 3, rng);
+    core.SetCoreHeader(true);
+    for (TBitmap* b : {&topDown, &withPalette, &core}) {
+        const auto before = b->Clone();
+        EXPECT_FALSE(ToneGammaInPlace(*b, 10, 10, 20, 30, true));
+        EXPECT_TRUE(SamePixels(*b, *before));
+    }
+    for (TPixelFormat f : {TPixelFormat::pf8bit, TPixelFormat::pf16bit, TPixelFormat::pf32bit}) {
+        TBitmap b = RandomPicture(f, 7, 3, rng);
+        const auto before = b.Clone();
+        EXPECT_FALSE(ToneGammaInPlace(b, 10, 10, 20, 30, true)) << FormatName(f);
+        EXPECT_TRUE(SamePixels(b, *before));
+    }
+}
+
 }  // namespace
 }  // namespace corvane
