@@ -40,7 +40,8 @@ struct TConversionSettings {
     int JPEGQuality{};
     bool Progressive{};
     std::string Resize{};  // "none", "N", "WxH" or "P%" (app/resize_setting.h)
-    int Jobs{};  // entries converted at once (0: auto); the files are those of one at a time
+    bool Enlarge{};        // the resize may also enlarge
+    int Jobs{};            // entries converted at once (0: auto); the files are those of one at a time
     TExistingPolicy Existing{};
     bool KeepGoing{};  // a failing entry is reported and the run goes on
     TMetadataMode Metadata{};

@@ -35,6 +35,7 @@ enum class TOptionId {
     Icc,
     Orientation,
     Resize,
+    Enlarge,
     Jobs,
     Plan,
 };

@@ -4,11 +4,14 @@
 #include <cmath>
 #include <string_view>
 
+#include "imaging/TBitmap.h"
+
 namespace corvane {
 
 namespace {
 
 constexpr int kMaxResizeSide = 65535;
+constexpr int kMaxPercent = 1000;
 
 std::string Squeezed(const std::string& text) {
     std::string out;
@@ -42,7 +45,7 @@ bool ParseResize(const std::string& text, TResizeSpec& wanted, std::string& norm
         return true;
     }
     if (!t.empty() && t.back() == '%') {
-        if (!Number(std::string_view(t).substr(0, t.size() - 1), 100, wanted.Percent)) return false;
+        if (!Number(std::string_view(t).substr(0, t.size() - 1), kMaxPercent, wanted.Percent)) return false;
         wanted.Mode = TResizeSpec::Kind::Percent;
         normalized = std::to_string(wanted.Percent) + "%";
         return true;
@@ -83,8 +86,17 @@ TPictureSize ResizedSize(const TResizeSpec& wanted, TPictureSize size) {
             factor = wanted.Percent / 100.0;
             break;
     }
-    if (factor >= 1) return size;
+    if (factor == 1 || (factor > 1 && !wanted.Enlarge)) return size;
+    // Enlarged only as far as a working bitmap reaches, the ratio kept; the
+    // sides are then rounded down so that the limits hold.
+    const double room = std::min({static_cast<double>(kMaxSide) / w, static_cast<double>(kMaxSide) / h,
+                                  std::sqrt(static_cast<double>(kMaxPixels) / (static_cast<double>(w) * h))});
+    const auto roundedDown = [&](double f) {
+        return TPictureSize{std::max(1, static_cast<int>(w * f)), std::max(1, static_cast<int>(h * f))};
+    };
+    if (factor > room) return room <= 1 ? size : roundedDown(room);
     TPictureSize out{Scaled(w, factor), Scaled(h, factor)};
+    if (static_cast<std::int64_t>(out.Width) * out.Height > kMaxPixels) return roundedDown(factor);
     // The edge that decides is met exactly, whatever the rounding of the other.
     if (wanted.Mode == TResizeSpec::Kind::LongEdge) (w >= h ? out.Width : out.Height) = wanted.Long;
     if (wanted.Mode == TResizeSpec::Kind::Box) {
@@ -98,6 +110,7 @@ TResizeSpec ResizeSpecOf(const TConversionSettings& s) {
     TResizeSpec wanted;
     std::string normalized;
     if (!ParseResize(s.Resize, wanted, normalized)) wanted = {};
+    wanted.Enlarge = s.Enlarge;
     return wanted;
 }
 

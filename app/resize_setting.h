@@ -1,6 +1,7 @@
 // The resize setting: its text ("none", "N" for the long edge, "WxH" for a
 // box to fit in, "P%" for a percentage) and the sizes it gives. A picture
-// is never enlarged: a size at or under the asked one is kept.
+// is enlarged only when the settings allow it (Enlarge); otherwise a size at
+// or under the asked one is kept.
 #pragma once
 
 #include <string>
@@ -14,7 +15,8 @@ struct TResizeSpec {
     int Long = 0;       // LongEdge
     int Width = 0;      // Box
     int Height = 0;     // Box
-    int Percent = 100;  // Percent, 1 .. 100
+    int Percent = 100;  // Percent, 1 .. 1000
+    bool Enlarge = false;
 };
 
 // Letter case and blanks around the parts are not significant ("1920 X 1080"
@@ -30,11 +32,12 @@ struct TPictureSize {
 };
 
 // The size a picture of `size` comes out as: fitted by the wanted, the ratio
-// kept to the nearest pixel (at least 1), never larger than `size`.
+// kept to the nearest pixel (at least 1), never larger than `size` unless
+// the wanted may enlarge; never beyond the working bitmap's limits.
 TPictureSize ResizedSize(const TResizeSpec& wanted, TPictureSize size);
 
-// The wanted of the settings' text; Kind::None for a text that does not parse
-// (ValidateSettings refuses it before a run).
+// The wanted of the settings' text and Enlarge; Kind::None for a text that
+// does not parse (ValidateSettings refuses it before a run).
 TResizeSpec ResizeSpecOf(const TConversionSettings& s);
 
 // The factor (1, 2, 4 or 8) a reader may shrink by while decoding, when the

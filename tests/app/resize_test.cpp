@@ -27,14 +27,15 @@ TEST(ResizeSetting, TextsAcceptedAndRefused) {
     const struct {
         const char* text;
         const char* shown;
-    } good[] = {{"none", "none"}, {"NONE", "none"}, {"1920", "1920"}, {" 1920 X 1080 ", "1920x1080"},
-                {"1x1", "1x1"},   {"50%", "50%"},   {"100%", "100%"}, {"65535", "65535"}};
+    } good[] = {{"none", "none"},  {"NONE", "none"}, {"1920", "1920"}, {" 1920 X 1080 ", "1920x1080"},
+                {"1x1", "1x1"},    {"50%", "50%"},   {"100%", "100%"}, {"65535", "65535"},
+                {"1000%", "1000%"}};
     for (const auto& g : good) {
         std::string shown;
         EXPECT_TRUE(NormalizeResizeText(g.text, shown)) << g.text;
         EXPECT_EQ(shown, g.shown);
     }
-    for (const char* bad : {"", "0", "0%", "101%", "-5", "1920x", "x1080", "1.5", "70000", "50 %%", "1920x0",
+    for (const char* bad : {"", "0", "0%", "1001%", "-5", "1920x", "x1080", "1.5", "70000", "50 %%", "1920x0",
                             "auto", "1e3", "12345678"}) {
         std::string shown;
         EXPECT_FALSE(NormalizeResizeText(bad, shown)) << bad;
@@ -62,6 +63,34 @@ TEST(ResizeSetting, SizesFitTheBoxKeepTheRatioAndNeverEnlarge) {
     EXPECT_EQ(size("50%", 4001, 3001), (S{2001, 1501})) << "halves away from zero";
     EXPECT_EQ(size("100%", 37, 23), (S{37, 23}));
     EXPECT_EQ(size("1%", 50, 50), (S{1, 1}));
+    EXPECT_EQ(size("250%", 50, 50), (S{50, 50})) << "never enlarged unless asked";
+}
+
+// Asked to enlarge: as far as asked, then no further than a working bitmap
+// holds, the ratio kept.
+TEST(ResizeSetting, EnlargesOnlyWhenAskedAndWithinTheLimits) {
+    const auto size = [](const char* text, int w, int h) {
+        TResizeSpec wanted;
+        std::string shown;
+        EXPECT_TRUE(ParseResize(text, wanted, shown)) << text;
+        wanted.Enlarge = true;
+        return ResizedSize(wanted, {w, h});
+    };
+    using S = TPictureSize;
+    EXPECT_EQ(size("1920", 800, 600), (S{1920, 1440}));
+    EXPECT_EQ(size("1280x720", 320, 320), (S{720, 720}));
+    EXPECT_EQ(size("150%", 227, 149), (S{341, 224}));
+    EXPECT_EQ(size("1920", 4000, 3000), (S{1920, 1440})) << "shrinking as before";
+    EXPECT_EQ(size("200%", 60000, 10), (S{65535, 10})) << "a side's limit";
+    EXPECT_EQ(size("200%", 10000, 10000), (S{16384, 16384})) << "the pixel limit";
+    EXPECT_LE(std::int64_t{16384} * 16384, kMaxPixels);
+    EXPECT_EQ(size("200%", 20000, 20000), (S{20000, 20000})) << "no room at all";
+    TConversionSettings s;
+    s.Resize = "1920";
+    EXPECT_FALSE(ResizeSpecOf(s).Enlarge);
+    s.Enlarge = true;
+    EXPECT_TRUE(ResizeSpecOf(s).Enlarge);
+    EXPECT_TRUE(ParseBatchOptions({"--resize", "1920", "--enlarge", "--list", "l"}).Settings.Enlarge);
 }
 
 TEST(ResizeSetting, ShrinkOnLoadLeavesAtLeastTheTarget) {
@@ -84,7 +113,7 @@ TEST(ResizeSetting, CommandLineAndValidation) {
         EXPECT_EQ(std::string(e.what()), "--resize big: none, N, WxH, P% のどれかを指定してください");
     }
     TConversionSettings typed;
-    typed.Resize = "200%";
+    typed.Resize = "2000%";
     EXPECT_THROW(ValidateSettings(typed), ESettingsError);
     EXPECT_NE(BatchUsageText().find("--resize none|N|WxH|P%"), std::string::npos);
 }

@@ -52,7 +52,7 @@ TEST(ResizeBitmap, FlatStaysFlatAndTransparentColourDoesNotBleed) {
 }
 
 // Each axis scales on its own: ramps across and down keep their direction
-// and their values, in either storage order of the rows.
+// and their values, smaller and larger, in either storage order of the rows.
 TEST(ResizeBitmap, RampsKeepTheirDirectionAndValues) {
     for (const bool topDown : {false, true}) {
         TBitmap b = MakePicture(TPixelFormat::pf24bit, 400, 300);  // rows unpadded
@@ -63,16 +63,19 @@ TEST(ResizeBitmap, RampsKeepTheirDirectionAndValues) {
                 p[0] = static_cast<std::uint8_t>(x * 255 / 399),
                 p[1] = static_cast<std::uint8_t>(y * 255 / 299), p[2] = 77;
             }
-        const auto out = ResizeBitmap(b, 190, 110);
-        for (int y = 10; y < 100; y += 9)
-            for (int x = 10; x < 180; x += 13) {
-                const std::uint8_t* p = out->ScanLine(y) + 3 * x;
-                ASSERT_NEAR(p[0], (x + 0.5) * 400 / 190 * 255 / 399, 2)
-                    << x << "," << y << " top-down " << topDown;
-                ASSERT_NEAR(p[1], (y + 0.5) * 300 / 110 * 255 / 299, 2)
-                    << x << "," << y << " top-down " << topDown;
-                ASSERT_EQ(p[2], 77);
-            }
+        for (const auto& [nw, nh] : {std::pair{190, 110}, std::pair{610, 450}}) {
+            const auto out = ResizeBitmap(b, nw, nh);
+            for (int y = 10; y < nh - 10; y += 9)
+                for (int x = 10; x < nw - 10; x += 13) {
+                    const std::uint8_t* p = out->ScanLine(y) + 3 * x;
+                    const double sx = (x + 0.5) * 400 / nw - 0.5, sy = (y + 0.5) * 300 / nh - 0.5;
+                    ASSERT_NEAR(p[0], sx * 255 / 399, 2)
+                        << x << "," << y << " of " << nw << " top-down " << topDown;
+                    ASSERT_NEAR(p[1], sy * 255 / 299, 2)
+                        << x << "," << y << " of " << nw << " top-down " << topDown;
+                    ASSERT_EQ(p[2], 77);
+                }
+        }
     }
 }
 
