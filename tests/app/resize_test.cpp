@@ -8,19 +8,13 @@
 #include "app/resize_setting.h"
 #include "imagefiles/jpeg_image.h"
 #include "imagefiles/png/png_reader.h"
+#include "convert_entry.h"
 #include "test_files.h"
 
 namespace corvane {
 namespace {
 
-// One prepared entry read, converted, encoded and written, as a run does it.
-void ConvertEntry(const TEntryJob& job, const TConversionSettings& settings) {
-    const TEncodedEntry encoded = EncodeEntry(job, settings);
-    std::ofstream(encoded.Target.Path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(encoded.Bytes.data()),
-               static_cast<std::streamsize>(encoded.Bytes.size()));
-}
-
+using testing::ConvertEntry;
 using testing::TempFolder;
 
 TEST(ResizeSetting, TextsAcceptedAndRefused) {
