@@ -5,11 +5,12 @@
 // exception, on the runner's thread; nothing is thrown into Qt's event loop.
 //
 // Calls that answer something wait for the answer. The progress window's
-// updates do not: the runner goes on while the window paints, and a failure
-// there is handed back at the next call that waits. Each wait costs the
-// runner a wake-up of the window's thread, which on a busy machine can take
-// a while, so the batch list is read in one call and kept until the runner
-// changes it; while the run lasts nothing else may change the list.
+// updates and the reports of finished entries do not: the runner goes on
+// while the window paints, and a failure there is handed back at the next
+// call that waits. Each wait costs the runner a wake-up of the window's
+// thread, which on a busy machine can take a while and holds up the next
+// entry's start, so the batch list is read in one call and kept until the
+// runner changes it (while the run lasts nothing else may change the list).
 //
 // The thread of `context` must keep running its event loop while the run
 // lasts (called from that thread itself, the calls go straight through).
@@ -100,10 +101,13 @@ public:
     void MoveToTrash(const std::string& path) override {
         Call([&] { target_.MoveToTrash(path); });
     }
-    // The outcome's data stays valid: the runner waits for the answer.
+    // A copy travels; the written bytes (valid during this call only) do not.
     void EntryDone(const TEntryOutcome& outcome) override {
-        Call([&] { target_.EntryDone(outcome); });
+        TEntryOutcome copy = outcome;
+        copy.Data = {};
+        Post([this, copy = std::move(copy)] { target_.EntryDone(copy); });
     }
+    // Waits: a stop is seen by the entry after the last one the window showed.
     bool StopRequested() override {
         return Call([&] { return target_.StopRequested(); });
     }
