@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include "app/batch_entry.h"
 #include "app/entry_estimate.h"
 #include "app/metadata_policy.h"
@@ -49,9 +51,6 @@ std::unique_ptr<TBitmap> ReadSourcePicture(const std::string& path, PathStyle st
     return std::move(image.Bitmap);
 }
 
-namespace {
-
-// The size after the turn alone.
 TPictureSize TurnedSize(const TConversionSettings& s, TPictureSize full) {
     if (!RotationRequested(s, full.Width, full.Height)) return full;
     const TurnGeometry g = MakeTurnGeometry(full.Width, full.Height,
@@ -59,19 +58,31 @@ TPictureSize TurnedSize(const TConversionSettings& s, TPictureSize full) {
     return {g.NewWidth, g.NewHeight};
 }
 
-}  // namespace
+int ShrinkOnLoadFor(const TConversionSettings& settings, TPictureSize stored) {
+    const TResizeSpec wanted = ResizeSpecOf(settings);
+    if (wanted.Mode == TResizeSpec::Kind::None) return 1;
+    const auto factorFor = [&](TPictureSize full) {
+        const TPictureSize turned = TurnedSize(settings, full);
+        return ShrinkOnLoadFactor(turned, ResizedSize(wanted, turned));
+    };
+    // The EXIF orientation, found with the pixels, may stand the picture on
+    // its side before the turn and the resize: into a box, the other shape
+    // can need more pixels, and a decode shrunk for this one would be
+    // enlarged again.
+    const int factor = factorFor(stored);
+    if (settings.Orientation != TOrientationMode::Apply) return factor;
+    return std::min(factor, factorFor({stored.Height, stored.Width}));
+}
 
 TSourcePicture ReadSourceFor(const std::string& path, const TConversionSettings& settings, PathStyle style) {
     TSourcePicture source;
     bool sized = false;
     TReadHints hints;
-    const TResizeSpec wanted = ResizeSpecOf(settings);
-    if (wanted.Mode != TResizeSpec::Kind::None)
+    if (ResizeSpecOf(settings).Mode != TResizeSpec::Kind::None)
         hints.ShrinkFor = [&](int width, int height) {
             source.FullSize = {width, height};
             sized = true;
-            const TPictureSize turned = TurnedSize(settings, source.FullSize);
-            return ShrinkOnLoadFactor(turned, ResizedSize(wanted, turned));
+            return ShrinkOnLoadFor(settings, source.FullSize);
         };
     TDecodedImage image = ReaderForExtension(LowerExt(path, style)).Read(path, hints);
     source.Bitmap = std::move(image.Bitmap);

@@ -54,6 +54,14 @@ std::unique_ptr<TBitmap> ReadSourcePicture(const std::string& path, PathStyle st
 TSourcePicture ReadSourceFor(const std::string& path, const TConversionSettings& settings,
                              PathStyle style = PathStyle::Native);
 
+// The size after the turn alone (and the enlargement Circum makes).
+TPictureSize TurnedSize(const TConversionSettings& settings, TPictureSize full);
+
+// The factor (1, 2, 4 or 8) a JPEG of `stored` size is decoded shrunk by:
+// the largest that leaves the resize at least its target's pixels, whether
+// or not the EXIF orientation turns the picture on its side.
+int ShrinkOnLoadFor(const TConversionSettings& settings, TPictureSize stored);
+
 // The size the output of a picture of `full` size comes out as: turned (and
 // enlarged by Circum) as the settings say, then fitted by the resize.
 TPictureSize OutputSizeFor(const TConversionSettings& settings, TPictureSize full);

@@ -48,6 +48,21 @@ std::size_t InputFile::Read(void* buffer, std::size_t size) {
     return done;
 }
 
+std::size_t InputFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) {
+    auto* out = static_cast<char*>(buffer);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(fd_, out + done, size - done, static_cast<off_t>(offset + done));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw EReadError(errno);
+        }
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
     InputFile file(path);
     std::vector<std::uint8_t> bytes;

@@ -25,6 +25,8 @@ public:
     // Reads up to `size` bytes; returns how many were read (fewer only at
     // the end of the file). Raises EReadError on an I/O error.
     std::size_t Read(void* buffer, std::size_t size);
+    // The same at `offset`, without moving the position Read goes on from.
+    std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t size);
 
 private:
     int fd_ = -1;

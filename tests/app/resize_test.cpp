@@ -175,6 +175,25 @@ TEST_F(ResizeRun, TurnsAreDecidedOnTheFullSizeAndResizeComesLast) {
     EXPECT_EQ(OutputSizeFor(s, {4000, 3000}), (TPictureSize{250, 250}));
 }
 
+// testorig_camera.jpg is 227 x 149 with orientation 6: upright 149 x 227,
+// which fits 80 x 200 as 80 x 122. Decoded at a half (114 x 75, stood up
+// 75 x 114) it would have to be enlarged again.
+TEST_F(ResizeRun, ShrinkOnLoadLeavesTheTargetToAPictureTheOrientationStandsUp) {
+    const std::string path = std::string(CORVANE_TESTDATA_DIR) + "/jpeg/testorig_camera.jpg";
+    TConversionSettings s;
+    s.Gamma = 10;
+    s.Resize = "80x200";
+    const TSourcePicture read = ReadSourceFor(path, s);
+    EXPECT_EQ(read.Bitmap->Width(), 227) << "not shrunk";
+    const TEncodedEntry encoded = EncodeEntry(PrepareEntry(path + "," + dir.Dir(), 0, 1, s), s);
+    const auto written = ReadJPEGFromMemory(encoded.Bytes);
+    EXPECT_EQ(written->Width(), 80);
+    EXPECT_EQ(written->Height(), 122);
+
+    s.Orientation = TOrientationMode::Ignore;  // 227 x 149 into 80 x 200: 80 x 53, from a half
+    EXPECT_EQ(ReadSourceFor(path, s).Bitmap->Width(), 114);
+}
+
 // Transparency survives turning and resizing into PNG; the turned-in corners
 // are transparent.
 TEST_F(ResizeRun, AlphaReachesPNGOutputAndCornersAreClear) {
