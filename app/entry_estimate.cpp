@@ -52,12 +52,16 @@ std::uint64_t MemoryFor(const TPictureHeader& header, bool jpegSource, const TEn
             break;
         case TWriterKind::None:
             break;
-        default:
+        default: {
             // The parallel driver holds the whole file's bytes until its turn
             // to write: at most the raw pixels (alpha included) for the others.
-            total += RowBytes(e.OutputWidth, std::max(resultBits, 32)) *
-                     static_cast<std::uint64_t>(e.OutputHeight);
+            const std::uint64_t file = RowBytes(e.OutputWidth, std::max(resultBits, 32)) *
+                                       static_cast<std::uint64_t>(e.OutputHeight);
+            total += file;
+            // A TIFF file gets its EXIF tags by being laid out anew beside itself.
+            if (target.Writer == TWriterKind::TIFF && settings.Metadata == TMetadataMode::Keep) total += file;
             break;
+        }
     }
     // The libraries' own working memory: rows, tables, Huffman buffers.
     return total + (4u << 20);

@@ -20,7 +20,7 @@ struct TEntryEstimate {
     // Everything the entry holds at its peak: the file's bytes, the decoder's
     // buffers, the source picture, the result, the 24-bit copy the JPEG
     // encoder makes of any other format and its coefficients, and the
-    // encoded output.
+    // encoded output (twice for a TIFF output that takes EXIF tags).
     std::uint64_t MemoryBytes = 0;
 };
 
