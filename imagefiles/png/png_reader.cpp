@@ -73,7 +73,7 @@ bool HasChunk(std::span<const std::uint8_t> file, const char* type, std::string_
             std::size_t{p[0]} << 24 | std::size_t{p[1]} << 16 | std::size_t{p[2]} << 8 | p[3];
         const std::size_t available = std::min(length, file.size() - at - 8);
         if (std::memcmp(p + 4, type, 4) == 0 && available >= lead.size() &&
-            std::memcmp(p + 8, lead.data(), lead.size()) == 0)
+            (lead.empty() || std::memcmp(p + 8, lead.data(), lead.size()) == 0))
             return true;
         if (std::memcmp(p + 4, "IEND", 4) == 0 || length > file.size() - at - 12) return false;
         at += 12 + length;
