@@ -44,10 +44,7 @@ bool SourceFileExists(const std::string& path) {
 std::unique_ptr<TBitmap> ReadSourcePicture(const std::string& path, PathStyle style,
                                            TImageMetadata* metadata) {
     TDecodedImage image = ReaderForExtension(LowerExt(path, style)).Read(path, {});
-    if (metadata) {
-        *metadata = std::move(image.Metadata);
-        if (metadata->IccProfile.empty()) metadata->IccProfile = std::move(image.IccProfile);
-    }
+    if (metadata) *metadata = std::move(image.Metadata);
     return std::move(image.Bitmap);
 }
 
@@ -87,7 +84,6 @@ TSourcePicture ReadSourceFor(const std::string& path, const TConversionSettings&
     TDecodedImage image = ReaderForExtension(LowerExt(path, style)).Read(path, hints);
     source.Bitmap = std::move(image.Bitmap);
     source.Metadata = std::move(image.Metadata);
-    if (source.Metadata.IccProfile.empty()) source.Metadata.IccProfile = std::move(image.IccProfile);
     if (!sized) source.FullSize = {source.Bitmap->Width(), source.Bitmap->Height()};
     return source;
 }

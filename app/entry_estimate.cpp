@@ -123,11 +123,15 @@ std::uint64_t MemoryFor(const TPictureHeader& header, TImageFormatId format, con
             break;
         case TWriterKind::None:
             break;
-        default:
+        default: {
             if (flattened) total += PictureBytes(current, 24, false);
             // The parallel driver holds the whole file's bytes until its turn
             // to write: at most the raw pixels (alpha included).
-            total += RowBytes(current.Width, std::max(bits, 32)) * static_cast<std::uint64_t>(current.Height);
+            const std::uint64_t file =
+                RowBytes(current.Width, std::max(bits, 32)) * static_cast<std::uint64_t>(current.Height);
+            total += file;
+            // A TIFF file gets its EXIF tags by being laid out anew beside itself.
+            if (target.Writer == TWriterKind::TIFF && settings.Metadata == TMetadataMode::Keep) total += file;
             // The libraries take interleaved RGB or RGBA; WebP and AVIF make
             // a picture of their own of it (ARGB or YUV), AVIF's encoder
             // frames of its own besides.
@@ -135,6 +139,7 @@ std::uint64_t MemoryFor(const TPictureHeader& header, TImageFormatId format, con
             if (target.Writer == TWriterKind::WebP) total += outPixels * 4;
             if (target.Writer == TWriterKind::AVIF) total += outPixels * 8;
             break;
+        }
     }
     // The libraries' own working memory: rows, tables, Huffman buffers.
     return total + (4u << 20);

@@ -23,7 +23,8 @@ struct TEntryEstimate {
     // the decoder's buffers (picture_probe.h), the source picture as read
     // (a JPEG shrunk on load at its smaller size) with its alpha plane, the
     // upright copy, the transforms' result, the resize's buffers and result,
-    // the writer's copies and the encoded output.
+    // the writer's copies and the encoded output (twice for a TIFF output that
+    // takes EXIF tags).
     std::uint64_t MemoryBytes = 0;
 };
 

@@ -4,6 +4,7 @@
 
 #include "imagefiles/metadata/exif_block.h"
 #include "imagefiles/metadata/icc_profile.h"
+#include "imagefiles/metadata/metadata_limits.h"
 #include "imagefiles/metadata/metadata_warnings.h"
 #include "imagefiles/metadata/srgb_conversion.h"
 #include "imaging/orient.h"
@@ -27,6 +28,34 @@ void PrepareSource(TSourcePicture& source, const TConversionSettings& settings) 
     }
 }
 
+namespace {
+
+// A JPEG segment holds 64 KB; the other formats' blocks can be larger.
+void DropWhatJPEGCannotHold(TImageMetadata& out, std::vector<std::string>& warnings) {
+    std::erase_if(out.Segments, [&](const TMetadataSegment& s) {
+        if (s.Bytes.size() <= kMaxSegmentPayload) return false;
+        constexpr const char* kWhy = "JPEG のセグメントに収まりません";
+        switch (s.Kind) {
+            case TSegmentKind::Exif:
+                warnings.push_back(ExifDroppedWarning(kWhy));
+                break;
+            case TSegmentKind::Xmp:
+            case TSegmentKind::XmpExtension:
+                warnings.push_back(SegmentDroppedWarning("XMP", kWhy));
+                break;
+            case TSegmentKind::Iptc:
+                warnings.push_back(SegmentDroppedWarning("IPTC", kWhy));
+                break;
+            case TSegmentKind::Comment:
+                warnings.push_back(SegmentDroppedWarning("コメント", kWhy));
+                break;
+        }
+        return true;
+    });
+}
+
+}  // namespace
+
 TImageMetadata OutputMetadata(const TSourcePicture& source, const TConversionSettings& settings,
                               const TBitmap& output, bool transformed, TWriterKind writer,
                               std::vector<std::string>& warnings) {
@@ -38,18 +67,26 @@ TImageMetadata OutputMetadata(const TSourcePicture& source, const TConversionSet
         else
             warnings.push_back(IccDroppedWarning("出力は RGB ですが RGB のプロファイルではありません"));
     }
-    if (settings.Metadata == TMetadataMode::Strip || writer != TWriterKind::JPEG) return out;
+    if (settings.Metadata == TMetadataMode::Strip || writer == TWriterKind::Bitmap) return out;
 
     out.Segments = meta.Segments;
-    const bool pixelsDiffer = transformed || source.Oriented || source.ColourConverted;
-    if (!pixelsDiffer) return out;
+    if (writer == TWriterKind::JPEG) DropWhatJPEGCannotHold(out, warnings);
     const auto exif = std::find_if(out.Segments.begin(), out.Segments.end(),
                                    [](const TMetadataSegment& s) { return s.Kind == TSegmentKind::Exif; });
     if (exif == out.Segments.end()) return out;
+    // How the output is to be shown: as the source was, unless its pixels
+    // were turned by the orientation. An AVIF output says so in its
+    // container, which its viewers follow: its EXIF tag must say 1 then, or
+    // a viewer that read both would turn the picture twice.
+    const int shown = source.Oriented ? kOrientationNormal : meta.Orientation;
+    const bool containerTurns = writer == TWriterKind::AVIF && shown != kOrientationNormal;
+    const bool pixelsDiffer = transformed || source.Oriented || source.ColourConverted;
+    out.Orientation = shown;
+    if (!pixelsDiffer && !containerTurns) return out;
     TExifEdit edit;
     edit.Width = output.Width();
     edit.Height = output.Height();
-    edit.ResetOrientation = source.Oriented;
+    edit.ResetOrientation = source.Oriented || containerTurns;
     edit.DropThumbnail = true;
     std::string problem;
     if (auto edited = EditExifBlock(exif->Bytes, edit, &problem)) {
@@ -57,6 +94,7 @@ TImageMetadata OutputMetadata(const TSourcePicture& source, const TConversionSet
     } else {
         warnings.push_back(ExifDroppedWarning(problem));
         out.Segments.erase(exif);
+        out.Orientation = kOrientationNormal;
     }
     return out;
 }

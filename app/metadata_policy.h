@@ -31,14 +31,19 @@ struct TSourcePicture {
 // the pixels as they are, with a warning.
 void PrepareSource(TSourcePicture& source, const TConversionSettings& settings);
 
-// What the output carries. Metadata strip: no segments. Keep: the source's
-// segments in order; when the output's pixels differ from the stored source
-// (turned by the orientation, converted, or transformed) the EXIF block is
-// edited: the pixel dimension tags follow the output, the orientation is 1
-// when the pixels were turned by it (unchanged with ignore), and the
-// embedded thumbnail is dropped, as it would show the old picture. Icc keep:
-// the source's profile when it describes RGB data, the only kind the outputs
-// hold; srgb and strip: none. A bitmap output takes only the profile.
+// What the output carries, whatever the formats of source and output (each
+// writer writes what its format holds). Metadata strip: no segments. Keep:
+// the source's segments in order, less those too large for a JPEG output's
+// segments (with a warning); when the output's pixels differ from the
+// stored source (turned by the orientation, converted, or transformed) the
+// EXIF block is edited: the pixel dimension tags follow the output, the
+// orientation is 1 when the pixels were turned by it (unchanged with
+// ignore), and the embedded thumbnail is dropped, as it would show the old
+// picture. The orientation the output is shown with goes into Orientation;
+// for an AVIF output, whose container records it, the EXIF tag becomes 1
+// and the thumbnail goes. Icc keep: the source's profile when it describes
+// RGB data, the only kind the outputs hold; srgb and strip: none. A bitmap
+// output takes only the profile.
 TImageMetadata OutputMetadata(const TSourcePicture& source, const TConversionSettings& settings,
                               const TBitmap& output, bool transformed, TWriterKind writer,
                               std::vector<std::string>& warnings);

@@ -1,7 +1,7 @@
 // Output naming and writing: the output lands in the entry's destination
 // folder under the source's name, with the extension the save format sets and
-// the letter case the name case sets, through the bitmap or the JPEG writer.
-// Both writers replace a file only once the new one is complete.
+// the letter case the name case sets, through the writer of its format.
+// Every writer replaces a file only once the new one is complete.
 #pragma once
 
 #include <cstdint>
@@ -50,7 +50,7 @@ void WriteOutput(const TBitmap& picture, const TOutputTarget& target, int qualit
 std::vector<std::uint8_t> EncodeOutput(const TBitmap& picture, TWriterKind writer, int quality,
                                        bool progressive);
 // With what the output carries besides pixels (see app/metadata_policy.h):
-// JPEG takes the segments and the profile, the bitmap writer the profile.
+// each writer takes what its format holds (format_registry.h).
 void WriteOutput(const TBitmap& picture, const TOutputTarget& target, int quality, bool progressive,
                  const TImageMetadata& metadata);
 std::vector<std::uint8_t> EncodeOutput(const TBitmap& picture, TWriterKind writer, int quality,

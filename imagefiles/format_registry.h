@@ -20,12 +20,10 @@ namespace corvane {
 
 enum class TImageFormatId { None, Bitmap, JPEG, PNG, TIFF, WebP, GIF, HEIF, AVIF };
 
-// What a reader gives: the picture and, where the file carries one, its
-// colour profile as the file holds it (ICC bytes); the JPEG and bitmap
-// readers give everything the file carries besides pixels in Metadata.
+// What a reader gives: the picture and what the file carries besides pixels
+// (its profile, EXIF, XMP and the like, in the forms image_metadata.h names).
 struct TDecodedImage {
     std::unique_ptr<TBitmap> Bitmap;
-    std::vector<std::uint8_t> IccProfile;
     TImageMetadata Metadata;
 };
 
@@ -40,7 +38,9 @@ struct TEncodeOptions {
     bool Progressive = false;
     // Formats without alpha get a transparent picture laid onto this colour.
     TColor Background = clWhite;
-    // What the output carries besides pixels (the JPEG and bitmap writers).
+    // What the output carries besides pixels, as far as the format holds it:
+    // the profile everywhere; EXIF and XMP in all but the bitmap; IPTC and
+    // comments in JPEG, comments also in PNG.
     const TImageMetadata* Metadata = nullptr;
 };
 

@@ -1,6 +1,9 @@
 // Result: an AVIF of the picture's size, 8-bit RGB coded by the AV1 encoder
 // (libheif's default YCbCr 4:2:0), quality from the setting, alpha as an
-// auxiliary image when the picture has it.
+// auxiliary image when the picture has it. Metadata: the profile as a colr
+// box ("prof"), the orientation as the container's turn and mirror (irot,
+// imir), the EXIF block (libheif records where its TIFF header starts) and
+// the XMP packet as items of the image.
 #include "imagefiles/heif/avif_writer.h"
 
 #include <algorithm>
@@ -58,9 +61,24 @@ std::vector<std::uint8_t> EncodeAVIF(const TBitmap& picture, const TEncodeOption
         std::memcpy(plane + static_cast<std::size_t>(y) * stride,
                     pixels.Bytes.data() + static_cast<std::size_t>(y) * pixels.Stride(), pixels.Stride());
 
+    const TImageMetadata* meta = options.Metadata;
+    if (meta && !meta->IccProfile.empty())
+        Check(heif_image_set_raw_color_profile(image.get(), "prof", meta->IccProfile.data(),
+                                               meta->IccProfile.size()));
+    const heifio::Ptr<heif_encoding_options> encoding(heif_encoding_options_alloc());
+    if (!encoding) throw std::bad_alloc();
+    if (meta && meta->Orientation > kOrientationNormal && meta->Orientation <= kOrientationMax)
+        encoding->image_orientation = static_cast<heif_orientation>(meta->Orientation);
+
     heif_image_handle* rawHandle = nullptr;
-    Check(heif_context_encode_image(ctx.get(), image.get(), encoder.get(), nullptr, &rawHandle));
+    Check(heif_context_encode_image(ctx.get(), image.get(), encoder.get(), encoding.get(), &rawHandle));
     const heifio::Ptr<heif_image_handle> handle(rawHandle);
+    if (const TMetadataSegment* exif = meta ? meta->Exif() : nullptr)
+        Check(heif_context_add_exif_metadata(ctx.get(), handle.get(), exif->Bytes.data(),
+                                             static_cast<int>(exif->Bytes.size())));
+    if (const TMetadataSegment* xmp = meta ? meta->Xmp() : nullptr; xmp && !XmpPacketBytes(*xmp).empty())
+        Check(heif_context_add_XMP_metadata(ctx.get(), handle.get(), XmpPacketBytes(*xmp).data(),
+                                            static_cast<int>(XmpPacketBytes(*xmp).size())));
     std::vector<std::uint8_t> bytes;
     heif_writer writer{1, AppendBytes};
     Check(heif_context_write(ctx.get(), &writer, &bytes));

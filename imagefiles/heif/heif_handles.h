@@ -14,6 +14,7 @@ struct Deleter {
     void operator()(heif_image* p) const noexcept { heif_image_release(p); }
     void operator()(heif_encoder* p) const noexcept { heif_encoder_release(p); }
     void operator()(heif_decoding_options* p) const noexcept { heif_decoding_options_free(p); }
+    void operator()(heif_encoding_options* p) const noexcept { heif_encoding_options_free(p); }
 };
 template <class T>
 using Ptr = std::unique_ptr<T, Deleter>;

@@ -1,8 +1,9 @@
 // Reading HEIF files (libheif: HEIC through libde265, AVIF through dav1d or
 // aom) into a working bitmap: the primary image, with the container's turns
 // and mirrors applied as libheif applies them, alpha when it has an alpha
-// image, deeper samples reduced to 8 bits by libheif. An ICC profile comes
-// back as its bytes.
+// image, deeper samples reduced to 8 bits by libheif. The metadata: the ICC
+// profile, the Exif item (its orientation tag set to 1: the pixels come
+// turned already) and the XMP item; the orientation is always 1.
 #pragma once
 
 #include <cstdint>

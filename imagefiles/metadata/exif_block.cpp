@@ -1,55 +1,15 @@
 #include "imagefiles/metadata/exif_block.h"
 
 #include <cstring>
-#include <exiv2/error.hpp>
 #include <exiv2/exif.hpp>
 #include <limits>
-#include <mutex>
 
+#include "imagefiles/metadata/exiv2_log.h"
 #include "imagefiles/metadata/metadata_limits.h"
 
 namespace corvane {
 
 namespace {
-
-// Exiv2 reports damage it reads past through its log, not by failing. The
-// log handler is process-wide; each thread collects into its own list, so
-// parallel entries do not see each other's complaints.
-thread_local std::vector<std::string>* tExiv2Log = nullptr;
-
-void CollectExiv2Message(int level, const char* text) {
-    if (tExiv2Log && level >= Exiv2::LogMsg::warn) {
-        std::string message(text ? text : "");
-        while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
-        tExiv2Log->push_back(message);
-    }
-}
-
-class Exiv2LogScope {
-public:
-    Exiv2LogScope() {
-        static std::once_flag installed;
-        std::call_once(installed, [] {
-            Exiv2::LogMsg::setLevel(Exiv2::LogMsg::warn);
-            Exiv2::LogMsg::setHandler(CollectExiv2Message);
-        });
-        previous_ = tExiv2Log;
-        tExiv2Log = &messages_;
-    }
-    ~Exiv2LogScope() { tExiv2Log = previous_; }
-    Exiv2LogScope(const Exiv2LogScope&) = delete;
-    Exiv2LogScope& operator=(const Exiv2LogScope&) = delete;
-
-    const std::vector<std::string>& Messages() const { return messages_; }
-
-private:
-    std::vector<std::string> messages_;
-    std::vector<std::string>* previous_ = nullptr;
-};
-
-std::string Exiv2Problem(const std::vector<std::string>& messages) {
-    return messages.empty() ? std::string() : "Exiv2: " + messages.front();
-}
 
 // Decodes the TIFF part; Problem set when Exiv2 refused or complained.
 struct TDecoded {
@@ -75,7 +35,7 @@ TDecoded Decode(std::span<const std::uint8_t> payload) {
     if (d.Order == Exiv2::invalidByteOrder)
         d.Problem = "TIFF の見出しが不正です";
     else
-        d.Problem = Exiv2Problem(log.Messages());
+        d.Problem = log.Problem();
     return d;
 }
 

@@ -21,13 +21,12 @@ bool StartsWith(std::span<const std::uint8_t> bytes, const char* prefix, std::si
 // such as multi-picture indexes whose offsets would point nowhere) are not
 // the picture's description and are not carried.
 std::optional<TSegmentKind> KindOf(int marker, std::span<const std::uint8_t> payload) {
-    static constexpr char kXmp[] = "http://ns.adobe.com/xap/1.0/";
     static constexpr char kXmpExtension[] = "http://ns.adobe.com/xmp/extension/";
     static constexpr char kPhotoshop[] = "Photoshop 3.0";
     switch (marker) {
         case kMarkerAPP1:
             if (IsExifPayload(payload)) return TSegmentKind::Exif;
-            if (StartsWith(payload, kXmp, sizeof kXmp)) return TSegmentKind::Xmp;
+            if (StartsWith(payload, kXmpIdentifier, sizeof kXmpIdentifier)) return TSegmentKind::Xmp;
             if (StartsWith(payload, kXmpExtension, sizeof kXmpExtension)) return TSegmentKind::XmpExtension;
             return std::nullopt;
         case kMarkerAPP13:

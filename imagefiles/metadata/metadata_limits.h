@@ -16,5 +16,8 @@ inline constexpr std::size_t kIccHeaderBytes = 128;
 // The most a JPEG segment's payload can hold (a 16-bit length that counts
 // its own two bytes).
 inline constexpr std::size_t kMaxSegmentPayload = 65533;
+// An EXIF block or XMP packet in a container other than JPEG, which has no
+// segment limit: real ones stay far below (a JPEG output can take 64 KB).
+inline constexpr std::size_t kMaxMetadataBlockBytes = 16 << 20;
 
 }  // namespace corvane

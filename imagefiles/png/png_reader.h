@@ -2,8 +2,9 @@
 // colour type, palettes, tRNS transparency, 16-bit samples reduced to 8 by
 // their high byte. A file with an alpha channel or tRNS gives a picture with
 // an alpha plane. gAMA is applied (towards a 2.2 display) when the file has
-// neither an iCCP nor an sRGB chunk, as browsers do; iCCP comes back as the
-// profile's bytes.
+// neither an iCCP nor an sRGB chunk, as browsers do. The metadata: the iCCP
+// profile, the eXIf block, XMP from the "XML:com.adobe.xmp" text chunk and
+// "Comment" texts as comments (see container_metadata.h).
 #pragma once
 
 #include <cstdint>

@@ -2,6 +2,8 @@
 // layout is classified once (which sample loop, or libtiff's RGBA path);
 // then the picture is taken and filled band by band (a strip or a row of
 // tiles at a time), so only one band of decoded samples exists at once.
+// Rows come as stored, whatever the orientation tag says: it is reported
+// as the orientation, and turning is the caller's.
 #include "imagefiles/tiff/tiff_reader.h"
 
 #include <algorithm>
@@ -11,6 +13,9 @@
 #include "imagefiles/file_io.h"
 #include "imagefiles/image_file_errors.h"
 #include "imagefiles/interleaved_pixels.h"
+#include "imagefiles/metadata/container_metadata.h"
+#include "imagefiles/metadata/metadata_warnings.h"
+#include "imagefiles/tiff/tiff_exif.h"
 #include "imagefiles/tiff/tiff_memory_io.h"
 
 namespace corvane {
@@ -22,7 +27,7 @@ constexpr std::string_view kFormat = "TIFF";
 struct Layout {
     std::uint32_t Width = 0, Height = 0;
     std::uint16_t Bits = 1, Samples = 1, Photometric = 0, Planar = PLANARCONFIG_CONTIG, SampleFormat = 1,
-                  Compression = COMPRESSION_NONE;
+                  Compression = COMPRESSION_NONE, Orientation = ORIENTATION_TOPLEFT;
     int Colours = 1;          // 1 grey or palette, 3 RGB
     int AlphaSample = -1;     // index of the alpha sample, or -1
     bool Associated = false;  // alpha premultiplied
@@ -43,6 +48,8 @@ Layout ReadLayout(TIFF* tif) {
     TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &l.Planar);
     TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &l.SampleFormat);
     TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &l.Compression);
+    // libtiff refuses a value outside 1 .. 8 when it reads the directory.
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &l.Orientation);
     if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &l.Photometric)) l.Photometric = 0xFFFF;
     std::uint16_t extraCount = 0;
     const std::uint16_t* extra = nullptr;
@@ -200,11 +207,12 @@ void ReadDirect(TIFF* tif, const Layout& l, TBitmap& picture, const std::string&
     }
 }
 
-// libtiff's own conversion, which premultiplies alpha: it is divided out again.
+// libtiff's own conversion, which premultiplies alpha: it is divided out
+// again. Asked for the file's own orientation, it flips nothing.
 void ReadThroughRGBA(TIFF* tif, const Layout& l, TBitmap& picture, const std::string& path,
                      const tiffio::MemoryStream& s) {
     std::vector<std::uint32_t> raster(static_cast<std::size_t>(l.Width) * l.Height);
-    if (!TIFFReadRGBAImageOriented(tif, l.Width, l.Height, raster.data(), ORIENTATION_TOPLEFT, 0))
+    if (!TIFFReadRGBAImageOriented(tif, l.Width, l.Height, raster.data(), l.Orientation, 0))
         Fail(path, s, "unsupported layout");
     for (std::uint32_t y = 0; y < l.Height; ++y) {
         const std::uint32_t* p = raster.data() + static_cast<std::size_t>(y) * l.Width;
@@ -228,6 +236,43 @@ void ReadThroughRGBA(TIFF* tif, const Layout& l, TBitmap& picture, const std::st
     }
 }
 
+// Tags that an EXIF block would carry: a file with none of them has no
+// description to give, and Exiv2 is not asked.
+bool HasDescription(TIFF* tif, const Layout& l) {
+    toff_t offset = 0;
+    if (TIFFGetField(tif, TIFFTAG_EXIFIFD, &offset) || TIFFGetField(tif, TIFFTAG_GPSIFD, &offset))
+        return true;
+    for (const std::uint32_t tag : {TIFFTAG_MAKE, TIFFTAG_MODEL, TIFFTAG_DATETIME, TIFFTAG_ARTIST,
+                                    TIFFTAG_COPYRIGHT, TIFFTAG_IMAGEDESCRIPTION, TIFFTAG_SOFTWARE}) {
+        const char* text = nullptr;
+        if (TIFFGetField(tif, tag, &text) && text && *text) return true;
+    }
+    return l.Orientation != ORIENTATION_TOPLEFT;
+}
+
+// The EXIF block first, as a JPEG output would hold it.
+TImageMetadata ReadMetadata(TIFF* tif, const Layout& l, std::span<const std::uint8_t> file) {
+    TImageMetadata meta;
+    meta.Orientation = l.Orientation;
+    if (HasDescription(tif, l)) {
+        std::string problem;
+        if (TIFFIsBigTIFF(tif))
+            meta.Warnings.push_back(ExifDroppedWarning("BigTIFF の EXIF は読めません"));
+        else if (const auto payload = tiffio::ExifPayloadOfFile(file, &problem))
+            AddExifBlock(meta, *payload, false);
+        else
+            meta.Warnings.push_back(ExifDroppedWarning(problem));
+    }
+    std::uint32_t length = 0;
+    const std::uint8_t* data = nullptr;
+    if (TIFFGetField(tif, TIFFTAG_XMLPACKET, &length, &data) == 1 && data) AddXmpPacket(meta, {data, length});
+    length = 0;
+    data = nullptr;
+    if (TIFFGetField(tif, TIFFTAG_ICCPROFILE, &length, &data) == 1 && data)
+        AddIccProfile(meta, {data, length});
+    return meta;
+}
+
 }  // namespace
 
 TDecodedImage DecodeTIFF(std::span<const std::uint8_t> bytes, const std::string& path,
@@ -240,10 +285,7 @@ TDecodedImage DecodeTIFF(std::span<const std::uint8_t> bytes, const std::string&
     Layout layout = ReadLayout(tif.get());
     CheckDeclaredSize(layout.Width, layout.Height, path, kFormat, maxPixels);
     TDecodedImage result;
-    std::uint32_t iccLength = 0;
-    const std::uint8_t* icc = nullptr;
-    if (TIFFGetField(tif.get(), TIFFTAG_ICCPROFILE, &iccLength, &icc) == 1 && icc && iccLength)
-        result.IccProfile.assign(icc, icc + iccLength);
+    result.Metadata = ReadMetadata(tif.get(), layout, bytes);
     const bool direct = Direct(tif.get(), layout);
 
     result.Bitmap = std::make_unique<TBitmap>();

@@ -3,7 +3,10 @@
 // (16 reduced to 8 by the high byte), with an alpha sample where the file
 // marks one; any compression libtiff decodes (none, LZW, Deflate, PackBits,
 // JPEG, ...). Other layouts (CMYK, Lab, separate planes, ...) go through
-// libtiff's own RGBA conversion. ICC profiles come back as their bytes.
+// libtiff's own RGBA conversion. Rows come as stored; the orientation tag is
+// the metadata's orientation. The metadata: the profile, the XMP packet and
+// an EXIF block of the first directory's description tags with its EXIF and
+// GPS directories (tiff_exif.h).
 #pragma once
 
 #include <cstdint>

@@ -1,9 +1,13 @@
 // Result: a one-page TIFF of the picture's size, 8 bits a sample, RGB or
 // RGBA with unassociated alpha, Deflate after the horizontal predictor.
+// libtiff writes the profile (ICCProfile) and the XMP packet (XMLPacket)
+// with the picture; an EXIF block's tags are added to the finished file
+// through Exiv2 (tiff_exif.h), its orientation replacing the written one.
 #include "imagefiles/tiff/tiff_writer.h"
 
 #include "imagefiles/image_file_errors.h"
 #include "imagefiles/interleaved_pixels.h"
+#include "imagefiles/tiff/tiff_exif.h"
 #include "imagefiles/tiff/tiff_memory_io.h"
 
 namespace corvane {
@@ -16,9 +20,15 @@ constexpr std::string_view kFormat = "TIFF";
     throw EImageEncodeError(kFormat, s.Error.empty() ? fallback : s.Error);
 }
 
+// The readers hold profiles and packets far below the 32-bit counts.
+bool SetBlock(TIFF* t, std::uint32_t tag, std::span<const std::uint8_t> bytes) {
+    if (bytes.empty()) return true;
+    return TIFFSetField(t, tag, static_cast<std::uint32_t>(bytes.size()), bytes.data()) == 1;
+}
+
 }  // namespace
 
-std::vector<std::uint8_t> EncodeTIFF(const TBitmap& picture, const TEncodeOptions&) {
+std::vector<std::uint8_t> EncodeTIFF(const TBitmap& picture, const TEncodeOptions& options) {
     if (picture.Empty()) return {};
     TInterleavedPixels pixels = InterleavedFromPicture(picture);
     std::vector<std::uint8_t> bytes;
@@ -43,6 +53,12 @@ std::vector<std::uint8_t> EncodeTIFF(const TBitmap& picture, const TEncodeOption
             const std::uint16_t extra[] = {EXTRASAMPLE_UNASSALPHA};
             if (!TIFFSetField(t, TIFFTAG_EXTRASAMPLES, 1, extra)) Fail(stream, "tags refused");
         }
+        if (const TImageMetadata* meta = options.Metadata) {
+            const TMetadataSegment* xmp = meta->Xmp();
+            if (!SetBlock(t, TIFFTAG_ICCPROFILE, meta->IccProfile) ||
+                (xmp && !SetBlock(t, TIFFTAG_XMLPACKET, XmpPacketBytes(*xmp))))
+                Fail(stream, "tags refused");
+        }
         for (int y = 0; y < pixels.Height; ++y)
             if (TIFFWriteScanline(t, pixels.Bytes.data() + static_cast<std::size_t>(y) * pixels.Stride(),
                                   static_cast<std::uint32_t>(y), 0) < 0)
@@ -50,6 +66,11 @@ std::vector<std::uint8_t> EncodeTIFF(const TBitmap& picture, const TEncodeOption
         if (!TIFFWriteDirectory(t)) Fail(stream, "directory refused");
     }
     if (!stream.Error.empty()) Fail(stream, "");
+    if (const TMetadataSegment* exif = options.Metadata ? options.Metadata->Exif() : nullptr) {
+        std::string problem;
+        if (!tiffio::AddExifToFile(bytes, exif->Bytes, &problem))
+            throw EImageEncodeError(kFormat, "EXIF: " + problem);
+    }
     return bytes;
 }
 

@@ -1,6 +1,7 @@
 // Stages: the features (size, alpha, animation) from the header, the size
 // check, then the one RGBA buffer; an animation goes through the animation
-// decoder, which composes the first frame onto its canvas.
+// decoder, which composes the first frame onto its canvas. The metadata
+// chunks come from the demuxer, as views into the file's bytes.
 #include "imagefiles/webp/webp_reader.h"
 
 #include <webp/decode.h>
@@ -12,6 +13,8 @@
 #include "imagefiles/file_io.h"
 #include "imagefiles/image_file_errors.h"
 #include "imagefiles/interleaved_pixels.h"
+#include "imagefiles/metadata/container_metadata.h"
+#include "imagefiles/metadata/metadata_warnings.h"
 
 namespace corvane {
 
@@ -45,6 +48,40 @@ const char* StatusText(VP8StatusCode status) {
 struct AnimDecoderDeleter {
     void operator()(WebPAnimDecoder* d) const noexcept { WebPAnimDecoderDelete(d); }
 };
+struct DemuxDeleter {
+    void operator()(WebPDemuxer* d) const noexcept { WebPDemuxDelete(d); }
+};
+
+// The first chunk of that kind, or an empty span.
+std::span<const std::uint8_t> Chunk(WebPDemuxer* demux, const char* fourcc) {
+    WebPChunkIterator it{};
+    std::span<const std::uint8_t> bytes;
+    if (WebPDemuxGetChunk(demux, fourcc, 1, &it)) bytes = {it.chunk.bytes, it.chunk.size};
+    WebPDemuxReleaseChunkIterator(&it);
+    return bytes;
+}
+
+// A file whose header (VP8X) announces a chunk that cannot be found, as
+// when the file is cut short after the image, gets a warning for it.
+TImageMetadata ReadMetadata(std::span<const std::uint8_t> bytes) {
+    TImageMetadata meta;
+    const WebPData data{bytes.data(), bytes.size()};
+    WebPDemuxState state = WEBP_DEMUX_PARSE_ERROR;
+    const std::unique_ptr<WebPDemuxer, DemuxDeleter> demux(WebPDemuxPartial(&data, &state));
+    if (!demux || state < WEBP_DEMUX_PARSED_HEADER) return meta;
+    const std::uint32_t flags = WebPDemuxGetI(demux.get(), WEBP_FF_FORMAT_FLAGS);
+    constexpr const char* kMissing = "WebP のチャンクが見つかりません";
+    const std::span<const std::uint8_t> icc = Chunk(demux.get(), "ICCP");
+    AddIccProfile(meta, icc);
+    if (icc.empty() && (flags & ICCP_FLAG)) meta.Warnings.push_back(IccDroppedWarning(kMissing));
+    const std::span<const std::uint8_t> exif = Chunk(demux.get(), "EXIF");
+    AddExifBlock(meta, exif);
+    if (exif.empty() && (flags & EXIF_FLAG)) meta.Warnings.push_back(ExifDroppedWarning(kMissing));
+    const std::span<const std::uint8_t> xmp = Chunk(demux.get(), "XMP ");
+    AddXmpPacket(meta, xmp);
+    if (xmp.empty() && (flags & XMP_FLAG)) meta.Warnings.push_back(SegmentDroppedWarning("XMP", kMissing));
+    return meta;
+}
 
 std::unique_ptr<TBitmap> FirstFrame(std::span<const std::uint8_t> bytes, const std::string& path,
                                     std::int64_t maxPixels) {
@@ -80,6 +117,7 @@ TDecodedImage DecodeWebP(std::span<const std::uint8_t> bytes, const std::string&
     TDecodedImage result;
     if (features.has_animation) {
         result.Bitmap = FirstFrame(bytes, path, maxPixels);
+        result.Metadata = ReadMetadata(bytes);
         return result;
     }
     const int w = features.width, h = features.height;
@@ -92,6 +130,7 @@ TDecodedImage DecodeWebP(std::span<const std::uint8_t> bytes, const std::string&
                                                                  pixels.size(), static_cast<int>(stride));
     if (!done) throw EImageFileError(path, kFormat, "VP8_STATUS_BITSTREAM_ERROR");
     result.Bitmap = PictureFromInterleaved(pixels.data(), w, h, stride, channels, true);
+    result.Metadata = ReadMetadata(bytes);
     return result;
 }
 

@@ -1,8 +1,12 @@
 // Result: a still WebP of the picture's size, lossy (VP8) at the given
 // quality, method 4; with alpha, the alpha plane compressed losslessly.
+// Metadata goes into ICCP, EXIF and "XMP " chunks through the muxer, which
+// sets the extended header's flags: EXIF as the bare TIFF structure and XMP
+// as the bare packet, as libwebp's own tools write them.
 #include "imagefiles/webp/webp_writer.h"
 
 #include <webp/encode.h>
+#include <webp/mux.h>
 
 #include <algorithm>
 #include <memory>
@@ -52,6 +56,58 @@ struct PictureFree {
 struct WriterClear {
     void operator()(WebPMemoryWriter* w) const noexcept { WebPMemoryWriterClear(w); }
 };
+struct MuxDeleter {
+    void operator()(WebPMux* m) const noexcept { WebPMuxDelete(m); }
+};
+struct DataClear {
+    void operator()(WebPData* d) const noexcept { WebPDataClear(d); }
+};
+
+const char* MuxText(WebPMuxError error) {
+    switch (error) {
+        case WEBP_MUX_OK:
+            return "WEBP_MUX_OK";
+        case WEBP_MUX_NOT_FOUND:
+            return "WEBP_MUX_NOT_FOUND";
+        case WEBP_MUX_INVALID_ARGUMENT:
+            return "WEBP_MUX_INVALID_ARGUMENT";
+        case WEBP_MUX_BAD_DATA:
+            return "WEBP_MUX_BAD_DATA";
+        case WEBP_MUX_MEMORY_ERROR:
+            return "WEBP_MUX_MEMORY_ERROR";
+        case WEBP_MUX_NOT_ENOUGH_DATA:
+            return "WEBP_MUX_NOT_ENOUGH_DATA";
+    }
+    return "unknown mux error";
+}
+
+void CheckMux(WebPMuxError error) {
+    if (error != WEBP_MUX_OK) throw EImageEncodeError(kFormat, MuxText(error));
+}
+
+void SetChunk(WebPMux* mux, const char* fourcc, std::span<const std::uint8_t> bytes) {
+    if (bytes.empty()) return;
+    const WebPData data{bytes.data(), bytes.size()};
+    CheckMux(WebPMuxSetChunk(mux, fourcc, &data, 0));  // the bytes outlive the mux
+}
+
+// The encoded still with the metadata chunks added.
+std::vector<std::uint8_t> WithMetadata(std::span<const std::uint8_t> still, const TImageMetadata& meta) {
+    const WebPData data{still.data(), still.size()};
+    const std::unique_ptr<WebPMux, MuxDeleter> mux(WebPMuxCreate(&data, 0));
+    if (!mux) throw EImageEncodeError(kFormat, "WebPMuxCreate failed");
+    SetChunk(mux.get(), "ICCP", meta.IccProfile);
+    if (const TMetadataSegment* exif = meta.Exif()) SetChunk(mux.get(), "EXIF", ExifTiffBytes(*exif));
+    if (const TMetadataSegment* xmp = meta.Xmp()) SetChunk(mux.get(), "XMP ", XmpPacketBytes(*xmp));
+    WebPData assembled{};
+    const std::unique_ptr<WebPData, DataClear> own(&assembled);
+    CheckMux(WebPMuxAssemble(mux.get(), &assembled));
+    return {assembled.bytes, assembled.bytes + assembled.size};
+}
+
+bool HoldsAny(const TImageMetadata* meta) {
+    return meta && (!meta->IccProfile.empty() || meta->Exif() || meta->Xmp());
+}
 
 }  // namespace
 
@@ -81,6 +137,7 @@ std::vector<std::uint8_t> EncodeWebP(const TBitmap& picture, const TEncodeOption
     webp.writer = WebPMemoryWrite;
     webp.custom_ptr = &writer;
     if (!WebPEncode(&config, &webp)) throw EImageEncodeError(kFormat, EncodingText(webp.error_code));
+    if (HoldsAny(options.Metadata)) return WithMetadata({writer.mem, writer.size}, *options.Metadata);
     return {writer.mem, writer.mem + writer.size};
 }
 

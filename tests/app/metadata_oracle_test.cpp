@@ -2,7 +2,8 @@
 // made from the test pictures with exiftool (every orientation, GPS, XMP,
 // IPTC, a comment, a thumbnail and a profile of more than 64 KB), converted,
 // and read back with exiftool. Every tag of the source must be in the output
-// except those that must change, and those must have the right values.
+// except those that must change, and those must have the right values; the
+// other formats keep what they can hold, there and back to JPEG.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -17,7 +18,10 @@
 #include "app/batch_entry.h"
 #include "app/entry_conversion.h"
 #include "imagefiles/bmp_reader.h"
+#include "imagefiles/heif/avif_writer.h"
 #include "imagefiles/jpeg_image.h"
+#include "imagefiles/png/png_writer.h"
+#include "imagefiles/webp/webp_writer.h"
 #include "imaging/orient.h"
 #include "tests/imagefiles/jpeg_test_util.h"
 #include "tests/imagefiles/metadata_test_util.h"
@@ -99,15 +103,25 @@ protected:
         return Output(Quote(exiftool_) + " -icc_profile -b " + Quote(path));
     }
 
-    // Converts the file into out/ with the save format given; the output path.
-    std::string Convert(const std::string& source, TConversionSettings settings, const std::string& format) {
+    std::string XmpBytes(const std::string& path) {
+        return Output(Quote(exiftool_) + " -xmp -b " + Quote(path));
+    }
+
+    // Converts the file (in the scratch folder) into out/ with the save
+    // format given; the entry, written to its path.
+    TEncodedEntry ConvertEntry(const std::string& source, TConversionSettings settings,
+                               const std::string& format) {
         settings.SaveFormat = format;
         std::filesystem::create_directories(Path("out"));
         const std::string name = source.substr(source.rfind('/') + 1);
         const TEntryJob job = PrepareEntry(MakeEntry(dir_.string() + "/", name, Path("out")), 0, 1, settings);
-        const TEncodedEntry entry = EncodeEntry(job, settings);
+        TEncodedEntry entry = EncodeEntry(job, settings);
         jpegtest::Spit(entry.Target.Path, entry.Bytes);
-        return entry.Target.Path;
+        return entry;
+    }
+    // The output path.
+    std::string Convert(const std::string& source, TConversionSettings settings, const std::string& format) {
+        return ConvertEntry(source, std::move(settings), format).Target.Path;
     }
 
     std::string exiftool_;
@@ -286,6 +300,115 @@ TEST_F(MetadataOracle, SrgbConversionMatchesTransicc) {
     ReadBitmapFile(Convert(source, s, ".bmp"), &kept);
     // (the file made above: a profile made again has a later date in it)
     EXPECT_EQ(kept.IccProfile, jpegtest::Slurp(Path("adobe.icc")));
+}
+
+// What a camera's file says that every format beyond JPEG can hold: the
+// EXIF, GPS and XMP groups whole, and the maker, model and orientation of
+// the first directory (a TIFF file's is also the picture's own layout).
+Tags CarriedTags(const Tags& all) {
+    Tags carried;
+    for (const auto& [key, value] : all)
+        if (key.rfind("ExifIFD:", 0) == 0 || key.rfind("GPS:", 0) == 0 || key.rfind("XMP-", 0) == 0 ||
+            key == "IFD0:Make" || key == "IFD0:Model" || key == "IFD0:Orientation")
+            carried[key] = value;
+    return carried;
+}
+
+// The default settings change the pixels (gamma) and turn them upright, so
+// the EXIF block is edited on the way out; back to JPEG nothing changes.
+TEST_F(MetadataOracle, EveryFormatKeepsTheCameraTagsThereAndBackToJPEG) {
+    const std::string source = CameraFile("cam.jpg", 6);
+    Tags expected = CarriedTags(ReadTags(source));
+    for (const char* tag : {"ExifIFD:DateTimeOriginal", "GPS:GPSLatitude", "GPS:GPSLongitude", "IFD0:Model",
+                            "XMP-dc:Title", "XMP-dc:Creator"})
+        ASSERT_EQ(expected.count(tag), 1u) << tag;
+    expected["IFD0:Orientation"] = "1";
+    expected["ExifIFD:ExifImageWidth"] = "149";
+    expected["ExifIFD:ExifImageHeight"] = "227";
+    const std::string profile(profile_.begin(), profile_.end());
+    for (const std::string format : {".png", ".tif", ".webp", ".avif"}) {
+        SCOPED_TRACE(format);
+        const std::string output = Convert(source, TConversionSettings(), format);
+        EXPECT_EQ(CarriedTags(ReadTags(output)), expected);
+        EXPECT_EQ(IccBytes(output), profile);
+        EXPECT_EQ(XmpBytes(output), XmpBytes(source));
+
+        const std::string copy = Path("again" + format);
+        jpegtest::Spit(copy, jpegtest::Slurp(output));
+        const std::string back = Convert(copy, Neutral(), ".jpg");
+        EXPECT_EQ(CarriedTags(ReadTags(back)), expected);
+        EXPECT_EQ(IccBytes(back), profile);
+        EXPECT_EQ(XmpBytes(back), XmpBytes(source));
+        EXPECT_EQ(ReadJPEGFile(back)->Width(), 149);  // turned once, on the way out
+    }
+}
+
+// A phone's HEIF file turns the picture in its container (irot) and says 6
+// in EXIF too; libheif turns it, and nothing turns it again: whatever the
+// orientation setting, the JPEG is the picture as shown, saying 1. Written
+// back as AVIF from a JPEG whose pixels stay unturned, the turn goes into
+// the container and the EXIF tag says 1.
+TEST_F(MetadataOracle, AHeifPictureSayingSixIsTurnedOnce) {
+    const auto stored = jpegtest::PhotoLike(64, 32);
+    TImageMetadata phone;
+    phone.Segments = {{TSegmentKind::Exif, kMarkerAPP1, metadatatest::MakeExifPayload(6, 64, 32)}};
+    phone.Orientation = 6;
+    jpegtest::Spit(Path("phone.avif"), EncodeAVIF(*stored, {90, false, clWhite, &phone}));
+    Tags tags = ReadTags(Path("phone.avif"));
+    ASSERT_EQ(tags["IFD0:Orientation"], "6");
+    ASSERT_EQ(tags["QuickTime:Rotation"], "270");
+    for (TOrientationMode mode : {TOrientationMode::Apply, TOrientationMode::Ignore}) {
+        TConversionSettings s = Neutral();
+        s.Orientation = mode;
+        const std::string output = Convert(Path("phone.avif"), s, ".jpg");
+        EXPECT_EQ(ReadTags(output)["IFD0:Orientation"], "1");
+        const auto shown = ReadJPEGFile(output);
+        EXPECT_EQ(shown->Width(), 32);
+        EXPECT_EQ(shown->Height(), 64);
+    }
+
+    TConversionSettings ignore = Neutral();
+    ignore.Orientation = TOrientationMode::Ignore;
+    tags = ReadTags(Convert(CameraFile("cam6.jpg", 6), ignore, ".avif"));
+    EXPECT_EQ(tags["IFD0:Orientation"], "1");
+    EXPECT_EQ(tags["QuickTime:Rotation"], "270");
+    EXPECT_EQ(tags["IFD0:Make"], "Corvane");
+}
+
+// A TIFF file's own tags reach a JPEG's EXIF block without the file's
+// layout (sizes, strips, compression), which would describe another picture.
+TEST_F(MetadataOracle, ATiffsDescriptionReachesJPEGWithoutItsLayout) {
+    jpegtest::Spit(Path("scan.tif"),
+                   jpegtest::Slurp(std::string(CORVANE_TESTDATA_DIR) + "/tiff/rgb8-exif.tif"));
+    const std::string output = Convert(Path("scan.tif"), Neutral(), ".jpg");
+    const Tags tags = ReadTags(output);
+    EXPECT_EQ(CarriedTags(tags).at("ExifIFD:DateTimeOriginal"), "2023:04:05 06:07:08");
+    EXPECT_EQ(tags.at("IFD0:Make"), "Corvane Test Camera");
+    EXPECT_EQ(tags.at("IFD0:Orientation"), "1");  // turned upright
+    EXPECT_EQ(tags.at("XMP-dc:Title"), "Test");
+    EXPECT_EQ(ReadJPEGFile(output)->Width(), 23);
+    for (const char* layout :
+         {"IFD0:ImageWidth", "IFD0:StripOffsets", "IFD0:BitsPerSample", "IFD0:Compression",
+          "IFD0:PhotometricInterpretation", "IFD0:PlanarConfiguration"})
+        EXPECT_EQ(tags.count(layout), 0u) << layout;
+}
+
+TEST_F(MetadataOracle, ADamagedExifBlockInPngOrWebPWarnsAndThePictureConverts) {
+    TImageMetadata damaged;
+    damaged.Segments = {{TSegmentKind::Exif, kMarkerAPP1, metadatatest::ExifWithHugeCount()}};
+    const auto picture = jpegtest::PhotoLike(30, 20);
+    const TEncodeOptions options{90, false, clWhite, &damaged};
+    jpegtest::Spit(Path("damaged.png"), EncodePNG(*picture, options));
+    jpegtest::Spit(Path("damaged.webp"), EncodeWebP(*picture, options));
+    for (const char* name : {"damaged.png", "damaged.webp"}) {
+        SCOPED_TRACE(name);
+        const TEncodedEntry entry = ConvertEntry(Path(name), Neutral(), ".jpg");
+        ASSERT_EQ(entry.Warnings.size(), 1u);
+        EXPECT_EQ(entry.Warnings[0].rfind("EXIF を外しました: Exiv2: ", 0), 0u) << entry.Warnings[0];
+        EXPECT_EQ(ReadJPEGFile(entry.Target.Path)->Width(), 30);
+        for (const auto& [key, value] : ReadTags(entry.Target.Path))
+            EXPECT_NE(key.rfind("IFD0:", 0), 0u) << key << " " << value;
+    }
 }
 
 }  // namespace

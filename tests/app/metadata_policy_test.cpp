@@ -52,6 +52,12 @@ TEST(MetadataPolicy, WhatTheOutputCarriesBySettingAndWriter) {
     out = OutputMetadata(source, s, *source.Bitmap, false, TWriterKind::Bitmap, warnings);
     EXPECT_TRUE(out.Segments.empty());
     EXPECT_EQ(out.IccProfile, profile);
+    // Every other writer gets the segments and takes what its format holds.
+    for (TWriterKind writer : {TWriterKind::PNG, TWriterKind::TIFF, TWriterKind::WebP, TWriterKind::AVIF}) {
+        out = OutputMetadata(source, s, *source.Bitmap, false, writer, warnings);
+        EXPECT_EQ(out.Segments, source.Metadata.Segments);
+        EXPECT_EQ(out.IccProfile, profile);
+    }
 
     s.Metadata = TMetadataMode::Strip;
     s.Icc = TIccMode::Strip;
@@ -78,6 +84,51 @@ TEST(MetadataPolicy, OrientationTurnsThePixelsAndTheTagFollows) {
     const TImageMetadata kept =
         OutputMetadata(ignored, s, *ignored.Bitmap, true, TWriterKind::JPEG, warnings);
     EXPECT_EQ(ReadExifBlock(kept.Exif()->Bytes).Orientation, 6);
+}
+
+// With the orientation ignored the pixels stay as stored and the output is
+// to be turned when shown: in an AVIF file by its container, whose viewers
+// follow it, so its EXIF tag says 1 there; elsewhere the tag keeps saying 6.
+TEST(MetadataPolicy, AnAvifOutputRecordsTheTurnInItsContainer) {
+    TSourcePicture source = Source(6, {});
+    TConversionSettings s;
+    s.Orientation = TOrientationMode::Ignore;
+    PrepareSource(source, s);
+    std::vector<std::string> warnings;
+    const TImageMetadata avif = OutputMetadata(source, s, *source.Bitmap, false, TWriterKind::AVIF, warnings);
+    EXPECT_EQ(avif.Orientation, 6);
+    EXPECT_EQ(ReadExifBlock(avif.Exif()->Bytes).Orientation, 1);
+    const TImageMetadata png = OutputMetadata(source, s, *source.Bitmap, false, TWriterKind::PNG, warnings);
+    EXPECT_EQ(png.Orientation, 6);
+    EXPECT_EQ(png.Segments, source.Metadata.Segments);
+
+    // Turned by the orientation: nothing is left for a container to turn.
+    TSourcePicture turned = Source(6, {});
+    s.Orientation = TOrientationMode::Apply;
+    PrepareSource(turned, s);
+    const TImageMetadata out = OutputMetadata(turned, s, *turned.Bitmap, false, TWriterKind::AVIF, warnings);
+    EXPECT_EQ(out.Orientation, 1);
+    EXPECT_EQ(ReadExifBlock(out.Exif()->Bytes).Orientation, 1);
+    EXPECT_TRUE(warnings.empty());
+}
+
+// A PNG or TIFF file can hold more than a JPEG segment: what does not fit
+// one is left out of a JPEG output only, with a warning.
+TEST(MetadataPolicy, WhatNoJPEGSegmentHoldsIsLeftOutOfJPEGOutputsOnly) {
+    TSourcePicture source = Source(1, {});
+    std::vector<std::uint8_t> xmp(kXmpIdentifier, kXmpIdentifier + sizeof kXmpIdentifier);
+    xmp.resize(70000, ' ');
+    source.Metadata.Segments.push_back({TSegmentKind::Xmp, kMarkerAPP1, xmp});
+    TConversionSettings s;
+    PrepareSource(source, s);
+    std::vector<std::string> warnings;
+    EXPECT_EQ(OutputMetadata(source, s, *source.Bitmap, false, TWriterKind::PNG, warnings).Segments.size(),
+              3u);
+    EXPECT_TRUE(warnings.empty());
+    const TImageMetadata jpeg = OutputMetadata(source, s, *source.Bitmap, false, TWriterKind::JPEG, warnings);
+    EXPECT_EQ(jpeg.Xmp(), nullptr);
+    EXPECT_EQ(jpeg.Segments.size(), 2u);
+    EXPECT_EQ(warnings, std::vector<std::string>{"XMP を外しました: JPEG のセグメントに収まりません"});
 }
 
 // A grey profile cannot describe the RGB pixels the outputs hold: it is

@@ -17,6 +17,10 @@ class TiffOracle : public OracleTest {};
 TEST_F(TiffOracle, EveryFileDecodesToPillowsPixels) {
     int compared = 0;
     for (const std::string& name : TestFiles("tiff", ".tif")) {
+        // Pillow goes through libtiff's RGBA path for it, which flips rows by
+        // the orientation tag (6); its stored rows are checked in
+        // container_metadata_test.
+        if (name == "rgb8-exif.tif") continue;
         SCOPED_TRACE(name);
         const std::string path = TestFile("tiff", name);
         const TDecodedImage image = DecodeTIFF(jpegtest::Slurp(path), path);
