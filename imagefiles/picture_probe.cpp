@@ -450,7 +450,10 @@ std::optional<TPictureHeader> ProbeTIFF(ProbeInput& input) {
     TIFFOpenOptionsSetErrorHandlerExtR(options.get(), TIFFQuiet, nullptr);
     TIFFOpenOptionsSetWarningHandlerExtR(options.get(), TIFFQuiet, nullptr);
     LibrarySource source{input};
-    const tiffio::TIFFPtr tif(TIFFClientOpenExt("probe", "rmO", &source, TIFFRead, TIFFWrite, TIFFSeek,
+    // Opened as the reader opens it: libtiff's repairs of a damaged
+    // directory (strip offsets ignored, byte counts guessed) then agree with
+    // what the reader will see. The strip arrays it loads are bounded above.
+    const tiffio::TIFFPtr tif(TIFFClientOpenExt("probe", "rm", &source, TIFFRead, TIFFWrite, TIFFSeek,
                                                 TIFFCloseSource, TIFFSize, TIFFMap, TIFFUnmap,
                                                 options.get()));
     if (!tif) return std::nullopt;

@@ -150,6 +150,18 @@ TEST_F(Probe, EveryFormatsPicturesProbeToTheirSizeAndTheReadersAlpha) {
     EXPECT_GE(probed, 50);
 }
 
+// A directory libtiff repairs while reading (strip offsets of the wrong
+// count ignored, byte counts guessed; found by the fuzz target) is read by
+// the reader, and the probe sees the same picture.
+TEST_F(Probe, DamagedTiffDirectoryProbesAsTheReaderReadsIt) {
+    const std::string path = TestFile("tiff/damaged", "strip-offsets-ignored.tif");
+    const TDecodedImage image = ReaderForExtension(".tif").Read(path, {});
+    const auto header = ProbePictureFile(path, TImageFormatId::TIFF);
+    ASSERT_TRUE(header);
+    EXPECT_EQ(header->Width, image.Bitmap->Width());
+    EXPECT_EQ(header->Height, image.Bitmap->Height());
+}
+
 // A header cut short, another format's header or no header at all is not
 // probed: the reader says what is wrong.
 TEST_F(Probe, CutAndForeignHeadersGiveNothing) {
