@@ -7,21 +7,10 @@
 #include <cerrno>
 
 #include "app/errors.h"
+#include "app/file_identity.h"
 #include "imagefiles/temporary_files.h"
 
 namespace corvane {
-
-namespace {
-
-// A name's identity without the file existing: its folder resolved.
-std::string FolderResolved(const std::string& path) {
-    const std::string folder = ExtractFilePath(path, PathStyle::Native);
-    char buf[PATH_MAX];
-    if (!::realpath(folder.empty() ? "." : folder.c_str(), buf)) return path;
-    return std::string(buf) + "/" + ExtractFileName(path, PathStyle::Native);
-}
-
-}  // namespace
 
 void TOutputCommitter::EnterFolder(const std::string& path) {
     const std::string folder = ExtractFilePath(path, PathStyle::Native);
@@ -39,11 +28,11 @@ void TOutputCommitter::Remember(const std::string& path) {
 }
 
 void TOutputCommitter::PlanWrite(const TOutputTarget& target) {
-    if (target.Writer != TWriterKind::None) planned_.insert(FolderResolved(target.Path));
+    if (target.Writer != TWriterKind::None) planned_.insert(FileIdentity(target.Path));
 }
 
 bool TOutputCommitter::Planned(const std::string& path) const {
-    return !planned_.empty() && planned_.count(FolderResolved(path));
+    return !planned_.empty() && planned_.count(FileIdentity(path));
 }
 
 TExistingAction TOutputCommitter::ActionFor(const TOutputTarget& target) const {

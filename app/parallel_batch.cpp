@@ -19,6 +19,7 @@
 #include "app/batch_runner.h"
 #include "app/entry_conversion.h"
 #include "app/entry_estimate.h"
+#include "app/file_identity.h"
 #include "app/memory_budget.h"
 #include "app/output_commit.h"
 
@@ -26,17 +27,8 @@ namespace corvane {
 
 namespace {
 
-// A file's identity for the read-after-write check: its folder resolved,
-// then its name. The link a source path may be is resolved too.
-std::string FolderResolved(const std::string& path) {
-    const std::string folder = ExtractFilePath(path, PathStyle::Native);
-    char buf[PATH_MAX];
-    if (!::realpath(folder.empty() ? "." : folder.c_str(), buf)) return path;
-    return std::string(buf) + "/" + ExtractFileName(path, PathStyle::Native);
-}
-
 std::vector<std::string> SourceIdentities(const std::string& path) {
-    std::vector<std::string> ids{path, FolderResolved(path)};
+    std::vector<std::string> ids{path, FileIdentity(path)};
     char buf[PATH_MAX];
     if (::realpath(path.c_str(), buf)) ids.emplace_back(buf);
     return ids;
@@ -118,7 +110,7 @@ private:
             if (estimate.Known) slot->Memory = estimate.MemoryBytes;
             // Only an entry that will write can be what a later entry reads.
             if (slot->Queued && target.Writer != TWriterKind::None)
-                slot->OutputIds = {target.Path, FolderResolved(target.Path)};
+                slot->OutputIds = {target.Path, FileIdentity(target.Path)};
         } catch (...) {
             slot->Outcome = FailedOutcome(index, count, source, target);
         }

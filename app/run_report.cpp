@@ -52,17 +52,6 @@ std::string TRunReport::FailureLine(const TEntryOutcome& failure) {
     return "corvane-batch: " + ErrorDisplayText(EntryLabel(failure) + ": " + failure.Reason);
 }
 
-std::string TRunReport::OutputIdentity(const std::string& path) {
-    const std::string folder = ExtractFilePath(path, PathStyle::Native);
-    auto it = folders_.find(folder);
-    if (it == folders_.end()) {
-        char buf[PATH_MAX];
-        const char* resolved = ::realpath(folder.empty() ? "." : folder.c_str(), buf);
-        it = folders_.emplace(folder, resolved ? std::string(resolved) + "/" : folder).first;
-    }
-    return it->second + ExtractFileName(path, PathStyle::Native);
-}
-
 std::vector<std::string> TRunReport::Add(const TEntryOutcome& outcome) {
     const std::string warning = "corvane-batch: 警告: " + EntryLabel(outcome) + ": ";
     // What was dropped on the way (damaged metadata) comes before the entry's own line.
@@ -86,7 +75,7 @@ std::vector<std::string> TRunReport::Verdict(const TEntryOutcome& outcome, const
         case TEntryStatus::Written:
             break;
     }
-    const std::uint64_t id = std::hash<std::string>{}(OutputIdentity(outcome.Output));
+    const std::uint64_t id = std::hash<std::string>{}(outputs_.Of(outcome.Output));
     const auto [it, first] = written_.emplace(id, outcome.Index);
     if (first) return {};
     const std::string earlier = Counted(it->second, outcome.Count);

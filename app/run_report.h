@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/entry_outcome.h"
+#include "app/file_identity.h"
 
 namespace corvane {
 
@@ -39,12 +40,11 @@ public:
 
 private:
     std::vector<std::string> Verdict(const TEntryOutcome& outcome, const std::string& warning);
-    std::string OutputIdentity(const std::string& path);
 
     // Output identity (its folder resolved, then its name) by its hash, to
     // the first entry that wrote it: a million entries cost a few tens of MB.
     std::unordered_map<std::uint64_t, int> written_;
-    std::unordered_map<std::string, std::string> folders_;  // as given -> resolved
+    TFileIdentities outputs_;
     int resumed_ = 0;
 };
 

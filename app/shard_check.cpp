@@ -8,29 +8,12 @@
 #include <unordered_map>
 
 #include "app/entry_conversion.h"
+#include "app/file_identity.h"
 #include "imaging/errors.h"
 
 namespace corvane {
 
 namespace {
-
-// Files by their folder resolved, then their name; a folder is resolved once.
-class TFileNames {
-public:
-    std::string Identity(const std::string& path) {
-        const std::string folder = ExtractFilePath(path, PathStyle::Native);
-        auto it = folders_.find(folder);
-        if (it == folders_.end()) {
-            char buf[PATH_MAX];
-            const char* resolved = ::realpath(folder.empty() ? "." : folder.c_str(), buf);
-            it = folders_.emplace(folder, resolved ? std::string(resolved) + "/" : folder).first;
-        }
-        return it->second + ExtractFileName(path, PathStyle::Native);
-    }
-
-private:
-    std::unordered_map<std::string, std::string> folders_;
-};
 
 struct TNamed {
     std::string Source, Output;  // identities; Output empty when nothing is written
@@ -41,13 +24,13 @@ struct TNamed {
 void CheckShardsIndependent(const std::vector<std::string>& list, const TConversionSettings& settings,
                             int shardCount) {
     if (shardCount <= 1) return;
-    TFileNames names;
+    TFileIdentities names;
     const int count = static_cast<int>(list.size());
     const auto named = [&](int i) {
         const TEntryJob job = PrepareEntry(list[static_cast<std::size_t>(i)], i, count, settings);
         const TOutputTarget target = EntryOutputTarget(job, settings);
-        return TNamed{names.Identity(job.SourcePath),
-                      target.Writer == TWriterKind::None ? std::string() : names.Identity(target.Path)};
+        return TNamed{names.Of(job.SourcePath),
+                      target.Writer == TWriterKind::None ? std::string() : names.Of(target.Path)};
     };
     const auto refuse = [](int a, int b, const std::string& what) {
         throw ECorvaneError("--shard: 項目 " + std::to_string(a + 1) + " と " + std::to_string(b + 1) + what +
